@@ -1,0 +1,32 @@
+#pragma once
+// Colour values: 32 bits laid out as 0x00BBGGRR, red in the low byte.
+
+#include <cstdint>
+
+using TColor = std::uint32_t;
+
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clMaroon = 0x000080;
+constexpr TColor clGreen = 0x008000;
+constexpr TColor clOlive = 0x008080;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clPurple = 0x800080;
+constexpr TColor clTeal = 0x808000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clYellow = 0x00FFFF;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clFuchsia = 0xFF00FF;
+constexpr TColor clAqua = 0xFFFF00;
+constexpr TColor clWhite = 0xFFFFFF;
+
+constexpr TColor rgbColor(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
+}
+constexpr std::uint8_t redOf(TColor c) { return std::uint8_t(c & 0xFF); }
+constexpr std::uint8_t greenOf(TColor c) { return std::uint8_t((c >> 8) & 0xFF); }
+constexpr std::uint8_t blueOf(TColor c) { return std::uint8_t((c >> 16) & 0xFF); }
