@@ -1,4 +1,5 @@
 #include "platform/ico_file.h"
+#include "platform/canvas.h"
 #include "platform/exceptions.h"
 #include "platform/stream.h"
 
@@ -382,4 +383,22 @@ TEST(IconFile, DamagedFilesRaiseNamedErrors)
     MemoryStream bad(noMask);
     EXPECT_THROW(icon.loadFromStream(bad), EInvalidGraphic);
     EXPECT_EQ(icon.width(), 3);
+}
+
+TEST(IconFile, DrawingLeavesTransparentPixelsUntouchedAtAnyScale)
+{
+    Bitmap image(2, 2, pf24bit);
+    image.fill(clRed);
+    Bitmap mask(2, 2, pf1bit);
+    mask.fill(clBlack);
+    mask.setPixelIndex(0, 1, 1);
+    const Icon icon(image, mask);
+    for (int scale : {1, 2, 3}) {
+        Bitmap target(2 * scale, 2 * scale, pf24bit);
+        target.fill(clLime);
+        icon.draw(target.canvas(), Rect{0, 0, 2 * scale, 2 * scale});
+        for (int y = 0; y < 2 * scale; ++y)
+            for (int x = 0; x < 2 * scale; ++x)
+                EXPECT_EQ(target.pixel(x, y), (x < scale && y >= scale) ? clLime : clRed) << scale << ": " << x << "," << y;
+    }
 }
