@@ -1,0 +1,5 @@
+#include "color/reduction_types.h"
+
+TReductionMethod DefaultReductionMethod = rdWebPalette;
+std::int32_t DefaultReductionBits = 8;
+TDitherMethod DefaultDitherMethod = dtNearest;
