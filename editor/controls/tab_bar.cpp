@@ -120,6 +120,9 @@ bool TvelTabSection::event(QEvent* e)
 {
     // Moving a page away from a bar is seen by the old bar as the removal of a child; moving
     // it into a bar is handled here, once the page is a child of the new parent.
+    // The bar gets no leave event when the mouse moves on into one of its children.
+    if (e->type() == QEvent::Enter && bar_)
+        bar_->clearHotPage();
     if (e->type() == QEvent::ParentChange && !bar_) {
         if (auto* bar = qobject_cast<TvelTabBar*>(parentWidget()))
             bar->attachPage(this);
@@ -601,10 +604,15 @@ void TvelTabBar::mouseMoveEvent(QMouseEvent* e)
     }
 }
 
-void TvelTabBar::leaveEvent(QEvent* e)
+void TvelTabBar::clearHotPage()
 {
     hot_ = nullptr;
     update();
+}
+
+void TvelTabBar::leaveEvent(QEvent* e)
+{
+    clearHotPage();
     QWidget::leaveEvent(e);
 }
 

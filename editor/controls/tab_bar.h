@@ -200,6 +200,7 @@ private:
     // The last page in tab order whose tab contains the point, or null.
     TvelTabSection* pageAt(Point p) const;
     void changeActive(TvelTabSection* page);
+    void clearHotPage();
     void updateMargins();
 
     std::vector<Child> children_;
