@@ -128,7 +128,7 @@ void decodeRle(const std::vector<std::uint8_t>& data, int bits, Bitmap& bitmap, 
                 const int index = bits == 8 ? value : (k % 2 == 0 ? value >> 4 : value & 0x0F);
                 target.put(x + k, y, index);
             }
-            x += count;
+            x = std::min(x + count, width); // pixels past the row end are dropped
             continue;
         }
         switch (value) {
@@ -141,7 +141,7 @@ void decodeRle(const std::vector<std::uint8_t>& data, int bits, Bitmap& bitmap, 
         case 2: // delta: move right and down
             if (i + 2 > n)
                 fail("Invalid RLE data");
-            x += data[i];
+            x = std::min(x + data[i], width);
             y += data[i + 1];
             i += 2;
             break;
@@ -161,7 +161,7 @@ void decodeRle(const std::vector<std::uint8_t>& data, int bits, Bitmap& bitmap, 
                 }
                 target.put(x + k, y, index);
             }
-            x += pixels;
+            x = std::min(x + pixels, width);
             i = std::min(n, i + padded);
             break;
         }
