@@ -151,7 +151,8 @@ bool GetDIB(const Bitmap& bitmap, const Palette* palette, std::vector<std::uint8
     const std::size_t stride = std::size_t(dibStride(bitmap.width(), bits));
     const int height = bitmap.height();
     pixels.assign(stride * std::size_t(height), 0);
-    const std::size_t rowBytes = std::min(stride, std::size_t(rows->bytesPerLine()));
+    // Only the pixels' own bytes: the padding of every row stays zero.
+    const std::size_t rowBytes = (std::size_t(bitmap.width()) * std::size_t(bits) + 7) / 8;
     for (int y = 0; y < height; ++y)
         std::memcpy(pixels.data() + std::size_t(height - 1 - y) * stride, rows->scanLine(y), rowBytes);
     return true;

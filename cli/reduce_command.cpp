@@ -1,0 +1,124 @@
+// zoetra-cli reduce: colour reduction of one picture file to an 8-bit BMP.
+
+#include "cli/command.h"
+#include "color/reduce_to_palette.h"
+#include "color/reduction_types.h"
+#include "platform/exceptions.h"
+#include "platform/image_file.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::array<std::string_view, 10> kPaletteNames = {
+    "none",      "windows20", "windows256", "windowsgray",     "monochrome",
+    "grayscale", "webpalette", "quantize",  "quantizewindows", "palette",
+};
+
+constexpr std::array<std::string_view, 7> kDitherNames = {
+    "nearest", "floydsteinberg", "stucki", "sierra", "jajuni", "stevearche", "burkes",
+};
+
+template <std::size_t N>
+std::optional<int> indexOfName(const std::array<std::string_view, N>& names, const std::string& name)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (names[i] == name)
+            return int(i);
+    return std::nullopt;
+}
+
+std::optional<int> parseBits(const std::string& text)
+{
+    if (text.empty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+int runReduce(const std::vector<std::string>& args)
+{
+    TReductionMethod method = DefaultReductionMethod;
+    TDitherMethod dither = DefaultDitherMethod;
+    int bits = DefaultReductionBits;
+    std::vector<std::string> files;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool hasValue = false;
+        if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
+            const std::size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                hasValue = true;
+            }
+            if (arg != "--palette" && arg != "--bits" && arg != "--dither")
+                return cliUsageError("reduce: unknown option '" + arg + "'");
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    return cliUsageError("reduce: " + arg + " needs a value");
+                value = args[++i];
+            }
+            if (arg == "--palette") {
+                const auto m = indexOfName(kPaletteNames, value);
+                if (!m)
+                    return cliUsageError("reduce: unknown palette method '" + value + "'");
+                method = TReductionMethod(*m);
+            } else if (arg == "--dither") {
+                const auto d = indexOfName(kDitherNames, value);
+                if (!d)
+                    return cliUsageError("reduce: unknown dither method '" + value + "'");
+                dither = TDitherMethod(*d);
+            } else {
+                const auto b = parseBits(value);
+                if (!b || *b < 1 || *b > 8)
+                    return cliUsageError("reduce: --bits takes a number from 1 to 8");
+                bits = *b;
+            }
+            continue;
+        }
+        files.push_back(arg);
+    }
+    if (files.size() != 2)
+        return cliUsageError("reduce: expected an input and an output file");
+
+    Bitmap source = loadImageFile(files[0]);
+    Bitmap result = ReduceToPalette(source, method, dither, bits, nullptr);
+    if (result.empty()) {
+        if (method == rdPalette)
+            throw Exception("reduction abandoned: the 'palette' method reduces to a given palette, and none is given");
+        throw Exception("reduction abandoned: no picture was produced");
+    }
+    result.saveToFile(files[1]);
+    std::printf("%s: %d x %d, %d bits per pixel (palette %s, dither %s, bits %d)\n", files[1].c_str(),
+                result.width(), result.height(), result.bitsPerPixel(),
+                std::string(kPaletteNames[method]).c_str(), std::string(kDitherNames[dither]).c_str(), bits);
+    return 0;
+}
+
+const CommandRegistration registration(CliCommand{
+    "reduce",
+    "reduce [--palette METHOD] [--bits N] [--dither METHOD] IN OUT",
+    "Reduces a BMP, JPEG or ICO picture to at most 256 colours and writes it as an 8-bit BMP\n"
+    "with a 256-entry colour table (a 24-bit BMP for --palette none).\n"
+    "--palette: none, windows20, windows256, windowsgray, monochrome, grayscale,\n"
+    "  webpalette (default), quantize (2^N colours of the picture), quantizewindows\n"
+    "  (236 colours of the picture between the 20 system colours), palette.\n"
+    "--bits N: colours of quantize as 2^N, N from 1 to 8 (default 8).\n"
+    "--dither: nearest (default), floydsteinberg, stucki, sierra, jajuni, stevearche, burkes.",
+    runReduce,
+});
+
+} // namespace
