@@ -106,8 +106,9 @@ private:
 };
 
 // Run-length decoding of RLE8 (bits = 8) and RLE4 (bits = 4) data. y counts file rows (the
-// first row stored first). Decoding ends at the end-of-bitmap escape, when the rows are used
-// up, or at the end of the data; escapes that need more bytes than there are raise an error.
+// first row stored first). Decoding ends at the end-of-bitmap escape or when the rows are used
+// up; data that ends before the last row is filled, or escapes that need more bytes than there
+// are, raise an error.
 void decodeRle(const std::vector<std::uint8_t>& data, int bits, Bitmap& bitmap, bool topDown)
 {
     RleTarget target(bitmap, topDown, bits);
@@ -167,6 +168,10 @@ void decodeRle(const std::vector<std::uint8_t>& data, int bits, Bitmap& bitmap, 
         }
         }
     }
+    // Some writers leave out the final end-of-line and end-of-bitmap escapes.
+    const bool complete = y >= height || (y == height - 1 && x >= width);
+    if (!complete)
+        fail("Bitmap file is truncated");
 }
 
 } // namespace
@@ -317,10 +322,9 @@ Bitmap decodeDibPixels(const DibHeader& header, Stream& stream, std::int64_t ava
         alpha->clear();
 
     if (header.compression == kBiRle8 || header.compression == kBiRle4) {
-        // The compressed block: as much as the header says, or whatever the file still holds.
-        std::int64_t count = available;
-        if (header.sizeImage != 0 && std::int64_t(header.sizeImage) < count)
-            count = header.sizeImage;
+        // The compressed block runs to its end-of-bitmap escape; the size in the header is not
+        // trusted (writers get it wrong), the end of the file bounds it.
+        const std::int64_t count = available;
         std::vector<std::uint8_t> data(std::size_t(std::max<std::int64_t>(count, 0)));
         stream.readBuffer(data.data(), std::int64_t(data.size()));
         Bitmap bitmap(width, height, indexedFormat(bits));

@@ -324,6 +324,14 @@ TEST(BmpFile, Rle8RunsAbsoluteRunsDeltaAndEscapes)
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(b.pixelIndex(x, y), expected[y][x]) << x << "," << y;
+
+    // Without the closing escapes, once the last row is full.
+    s.width = 2;
+    s.height = 2;
+    s.pixels = {2, 4, 0, 0, 2, 5};
+    const Bitmap open = readBytes(makeBmp(s));
+    EXPECT_EQ(open.pixelIndex(1, 0), 5);
+    EXPECT_EQ(open.pixelIndex(1, 1), 4);
 }
 
 TEST(BmpFile, Rle4NibblesAlternateAndAbsoluteRunsArePadded)
@@ -402,6 +410,8 @@ TEST(BmpFile, DamagedFilesRaiseNamedErrors)
         {"offset inside header", with([](DibSpec& s) { s.offBits = 20; }), "Invalid bitmap data offset"},
         {"rle absolute run past end",
          with([](DibSpec& s) { s.bits = 8; s.compression = 1; s.pixels = {0, 9, 1, 2}; }), "Invalid RLE data"},
+        {"rle data ends early", with([](DibSpec& s) { s.bits = 8; s.compression = 1; s.pixels = {3, 1, 0, 0, 2, 1}; }),
+         "Bitmap file is truncated"},
         {"rle delta past end", with([](DibSpec& s) { s.bits = 8; s.compression = 1; s.pixels = {0, 2, 1}; }),
          "Invalid RLE data"},
     };
