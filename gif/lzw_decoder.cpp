@@ -1,0 +1,183 @@
+#include "gif/lzw_decoder.h"
+
+#include "gif/gif_item.h"
+#include "gif/gif_limits.h"
+#include "gif/gif_messages.h"
+#include "gif/gif_types.h"
+#include "platform/stream.h"
+
+#include <cstring>
+
+TLZWDecoder::TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& item)
+    : stream_(stream), item_(item), minimumCodeSize_(minimumCodeSize)
+{
+    if (minimumCodeSize < 0 || minimumCodeSize > giflimits::MaxMinimumCodeSize)
+        throw GIFException(gifmsg::InvalidCodeSize);
+    clearCode_ = 1 << minimumCodeSize;
+    endCode_ = clearCode_ + 1;
+    codeSize_ = minimumCodeSize + 1;
+    nextCode_ = clearCode_ + 2;
+    widthLimit_ = 2 * clearCode_;
+    std::memset(prefix_, 0, sizeof prefix_);
+    std::memset(suffix_, 0, sizeof suffix_);
+    std::memset(buffer_, 0, sizeof buffer_);
+}
+
+bool TLZWDecoder::refill()
+{
+    if (done_) {
+        if (currentBit_ >= lastBit_)
+            item_.Warning(1, gifmsg::BitBufferUnderrun);
+        return false;
+    }
+    buffer_[0] = buffer_[lastByte_ - 2];
+    buffer_[1] = buffer_[lastByte_ - 1];
+    const int length = stream_.readByte();
+    if (length < 0)
+        return false;
+    int count = 0;
+    if (length == 0) {
+        done_ = true;
+        zeroBlockSeen_ = true;
+    } else {
+        count = int(stream_.read(buffer_ + 2, length));
+        if (count < length)
+            item_.Warning(1, gifmsg::PrematureEnd);
+        // Bytes the stream did not have are zero rather than left over from the last block.
+        std::memset(buffer_ + 2 + count, 0, std::size_t(sizeof buffer_ - 2 - std::size_t(count)));
+    }
+    lastByte_ = count + 2;
+    currentBit_ = currentBit_ - lastBit_ + 16;
+    lastBit_ = (count + 2) * 8;
+    return true;
+}
+
+inline int TLZWDecoder::getCode()
+{
+    if (firstCall_) {
+        // Data that does not begin with a clear code still starts from a clean table.
+        firstCall_ = false;
+        return clearCode_;
+    }
+    if (currentBit_ + codeSize_ >= lastBit_ && !refill())
+        return -1;
+    const int byte = currentBit_ >> 3;
+    const std::uint32_t bits =
+        std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) | (std::uint32_t(buffer_[byte + 2]) << 16);
+    const int code = int((bits >> (currentBit_ & 7)) & ((1u << codeSize_) - 1));
+    currentBit_ += codeSize_;
+    return code;
+}
+
+void TLZWDecoder::skipSubBlocks()
+{
+    std::uint8_t block[255];
+    for (;;) {
+        const int length = stream_.readByte();
+        if (length <= 0)
+            break;
+        if (stream_.read(block, length) < length)
+            break;
+    }
+    done_ = true;
+    zeroBlockSeen_ = true;
+}
+
+int TLZWDecoder::decodeStep()
+{
+    int code = getCode();
+    if (code < 0)
+        return code;
+    if (code == clearCode_) {
+        for (int i = 0; i < clearCode_; ++i) {
+            prefix_[i] = 0;
+            suffix_[i] = std::uint32_t(i);
+        }
+        std::memset(prefix_ + clearCode_, 0, sizeof(std::uint32_t) * std::size_t(TableSize - clearCode_));
+        std::memset(suffix_ + clearCode_, 0, sizeof(std::uint32_t) * std::size_t(TableSize - clearCode_));
+        codeSize_ = minimumCodeSize_ + 1;
+        widthLimit_ = 2 * clearCode_;
+        nextCode_ = clearCode_ + 2;
+        sp_ = 0;
+        do
+            code = getCode();
+        while (code == clearCode_);
+        if (code < 0)
+            return code;
+        if (code != endCode_) {
+            firstCode_ = oldCode_ = code;
+            return code;
+        }
+        // A clear code followed by the end code: the data ends here.
+    }
+    if (code == endCode_) {
+        if (!zeroBlockSeen_)
+            skipSubBlocks();
+        done_ = true;
+        return -2;
+    }
+    const int incoming = code;
+    if (code >= nextCode_) {
+        stack_[sp_++] = std::uint32_t(firstCode_);
+        code = oldCode_;
+    }
+    // A chain longer than the table has entries must pass an entry twice: the table loops.
+    int steps = 0;
+    while (code >= clearCode_) {
+        stack_[sp_++] = suffix_[code];
+        const int next = int(prefix_[code]);
+        if (next == code || ++steps > TableSize)
+            throw GIFException(gifmsg::CircularTableEntry);
+        code = next;
+    }
+    firstCode_ = int(suffix_[code]);
+    stack_[sp_++] = std::uint32_t(firstCode_);
+    if (nextCode_ < TableSize) {
+        prefix_[nextCode_] = std::uint32_t(oldCode_);
+        suffix_[nextCode_] = std::uint32_t(firstCode_);
+        ++nextCode_;
+        if (nextCode_ >= widthLimit_ && widthLimit_ < TableSize) {
+            widthLimit_ *= 2;
+            ++codeSize_;
+        }
+    }
+    oldCode_ = incoming;
+    return int(stack_[--sp_]);
+}
+
+int TLZWDecoder::NextValue()
+{
+    if (sp_ > 0)
+        return int(stack_[--sp_]);
+    return decodeStep();
+}
+
+std::int64_t TLZWDecoder::Decode(std::uint8_t* out, std::int64_t count)
+{
+    std::int64_t n = 0;
+    while (n < count) {
+        if (sp_ > 0) {
+            std::int64_t take = sp_ < count - n ? sp_ : count - n;
+            while (take-- > 0)
+                out[n++] = std::uint8_t(stack_[--sp_]);
+            continue;
+        }
+        const int value = decodeStep();
+        if (value < 0) {
+            lastResult_ = value;
+            return n;
+        }
+        out[n++] = std::uint8_t(value);
+    }
+    lastResult_ = 0;
+    return n;
+}
+
+void TLZWDecoder::Finish()
+{
+    NextValue();
+    // Codes beyond the frame's pixels (or a missing end code) would otherwise leave the stream
+    // inside the image data and make the blocks after it unreadable.
+    if (!zeroBlockSeen_)
+        skipSubBlocks();
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The LZW decoder of GIF image data: the classic table-and-stack design, reading whole data
+// sub-blocks from the stream into its bit buffer.
+//
+// Corrupt data is handled safely: a minimum code size above 11 is refused before decoding
+// starts, and a table chain that loops (directly or through several entries) stops with
+// "Circular decoder table entry" before the expansion stack can overflow.
+
+#include <cstdint>
+
+class Stream;
+class TGIFItem;
+
+class TLZWDecoder {
+public:
+    static constexpr int TableSize = 4096;
+    static constexpr int StackSize = 8192;
+
+    // minimumCodeSize: the byte in front of the data sub-blocks (0..11; larger values throw
+    // GIFException "Invalid LZW minimum code size"). Warnings go to item.
+    TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& item);
+
+    // Next pixel value, or -1 (no more data), or -2 (end code).
+    int NextValue();
+    // Stores up to count values; returns how many were stored. Stops early at the first
+    // value below 0 (then LastResult() holds it).
+    std::int64_t Decode(std::uint8_t* out, std::int64_t count);
+    int LastResult() const { return lastResult_; }
+    // Asks for one more value (normally the end code) and skips whatever is left of the data
+    // sub-blocks, so that the stream stands right after the image data.
+    void Finish();
+
+private:
+    int decodeStep();
+    int getCode();
+    bool refill();
+    void skipSubBlocks();
+
+    Stream& stream_;
+    const TGIFItem& item_;
+    int minimumCodeSize_;
+    int codeSize_;
+    int clearCode_;
+    int endCode_;
+    int nextCode_;
+    int widthLimit_;
+    int firstCode_ = 0;
+    int oldCode_ = 0;
+    int sp_ = 0;
+    int currentBit_ = 0;
+    int lastBit_ = 0;
+    int lastByte_ = 2;
+    bool done_ = false;
+    bool zeroBlockSeen_ = false;
+    bool firstCall_ = true;
+    int lastResult_ = 0;
+    std::uint32_t prefix_[TableSize];
+    std::uint32_t suffix_[TableSize];
+    std::uint32_t stack_[StackSize];
+    // Two bytes carried over, one sub-block, and room for reading three bytes at any bit.
+    std::uint8_t buffer_[2 + 255 + 4];
+};
