@@ -14,7 +14,7 @@ template <int Rows, int Margin>
 class ErrorRows {
 public:
     explicit ErrorRows(int width)
-        : stride_(std::size_t(width) + 2 * Margin), storage_(std::size_t(Rows) * 3 * stride_, 0)
+        : stride_(std::size_t(std::max(width, 0)) + 2 * Margin), storage_(std::size_t(Rows) * 3 * stride_, 0)
     {
         for (int r = 0; r < Rows; ++r)
             for (int c = 0; c < 3; ++c)
