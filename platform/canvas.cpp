@@ -219,14 +219,25 @@ bool styleDraws(PenStyle style, std::int64_t step)
     }
 }
 
+int clampToInt(std::int64_t v) { return int(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+int clampToInt(double v)
+{
+    if (!(v > double(INT32_MIN)))
+        return INT32_MIN;
+    if (!(v < double(INT32_MAX)))
+        return INT32_MAX;
+    return int(v);
+}
+
 Rect expanded(const Rect& r, int by)
 {
-    const auto clampInt = [](std::int64_t v) {
-        return int(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-    };
-    return {clampInt(std::int64_t(r.left) - by), clampInt(std::int64_t(r.top) - by),
-            clampInt(std::int64_t(r.right) + by), clampInt(std::int64_t(r.bottom) + by)};
+    return {clampToInt(std::int64_t(r.left) - by), clampToInt(std::int64_t(r.top) - by),
+            clampToInt(std::int64_t(r.right) + by), clampToInt(std::int64_t(r.bottom) + by)};
 }
+
+std::int64_t widthOf(const Rect& r) { return std::int64_t(r.right) - r.left; }
+std::int64_t heightOf(const Rect& r) { return std::int64_t(r.bottom) - r.top; }
 
 Rect unitedBounds(const std::vector<Rect>& rects)
 {
@@ -823,7 +834,7 @@ void Canvas::drawFigure(const Figure& given, bool fill)
             l = (std::int64_t(o.left) + o.right) / 2, r = l + 1;
         if (b <= t)
             t = (std::int64_t(o.top) + o.bottom) / 2, b = t + 1;
-        fig.bounds = {int(l), int(t), int(r), int(b)};
+        fig.bounds = {clampToInt(l), clampToInt(t), clampToInt(r), clampToInt(b)};
     }
     if (fig.bounds.isEmpty())
         return;
@@ -1118,12 +1129,14 @@ void Canvas::drawTextAt(int x, int y, const std::string& text, const Rect* limit
         return;
 
     // Where the cell and the ink may reach, turned about (x, y).
-    QRect ink = fm.boundingRect(s).translated(0, ascent);
-    ink = ink.united(QRect(0, 0, std::max(width, 1), std::max(height, 1))).adjusted(-2, -2, 2, 2);
+    QRectF ink = QRectF(fm.boundingRect(s)).translated(0, ascent);
+    ink = ink.united(QRectF(0, 0, std::max(width, 1), std::max(height, 1))).adjusted(-2, -2, 2, 2);
     QTransform turn;
     turn.rotate(-font.escapement / 10.0);
-    const QRect reach = turn.mapRect(ink).translated(x, y);
-    const Rect drawn = view.intersected(Rect{reach.left(), reach.top(), reach.right() + 1, reach.bottom() + 1});
+    const QRectF reach = turn.mapRect(ink);
+    const Rect drawn = view.intersected(Rect{clampToInt(std::floor(x + reach.left())), clampToInt(std::floor(y + reach.top())),
+                                             clampToInt(std::ceil(x + reach.right()) + 1.0),
+                                             clampToInt(std::ceil(y + reach.bottom()) + 1.0)});
     if (drawn.isEmpty())
         return;
 
@@ -1187,16 +1200,17 @@ void Canvas::drawTextInRect(const Rect& rect, const std::string& text, TextAlign
     const QFont f = font.toQFont();
     const QFontMetrics fm(f, &referenceDevice());
     QString s = QString::fromStdString(text);
-    if (endEllipsis && fm.horizontalAdvance(s) > r.width())
-        s = fm.elidedText(s, Qt::ElideRight, std::max(0, r.width()));
-    const int width = fm.horizontalAdvance(s);
-    int x = r.left;
+    const int room = int(std::min<std::int64_t>(widthOf(r), INT32_MAX));
+    if (endEllipsis && fm.horizontalAdvance(s) > room)
+        s = fm.elidedText(s, Qt::ElideRight, room);
+    const std::int64_t width = fm.horizontalAdvance(s);
+    std::int64_t x = r.left;
     if (align == TextAlign::Right)
         x = r.right - width;
     else if (align == TextAlign::Center)
-        x = r.left + (r.width() - width) / 2;
-    const int y = r.top + (r.height() - fm.height()) / 2;
-    drawTextAt(x, y, s.toStdString(), &r, false);
+        x = r.left + (widthOf(r) - width) / 2;
+    const std::int64_t y = r.top + (heightOf(r) - fm.height()) / 2;
+    drawTextAt(clampToInt(x), clampToInt(y), s.toStdString(), &r, false);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -791,6 +791,7 @@ TEST(Canvas, ZeroSizeBitmapIgnoresEveryCall)
 
 TEST(Canvas, FarAwayCoordinatesAreClippedNotFatal)
 {
+    ensureGuiApplication();
     Bitmap b = whiteBitmap(8, 4);
     Canvas& c = b.canvas();
     c.moveTo(-1000000000, 2);
@@ -818,6 +819,16 @@ TEST(Canvas, FarAwayCoordinatesAreClippedNotFatal)
     EXPECT_EQ(c.pixel(-1, 0), clNone);
     d.setPixel(100, 100, clBlue); // ignored
     d.floodFill(-1, -1, clRed, FillStyle::Surface);
+    d.pen.width = 9;
+    d.pen.style = PenStyle::InsideFrame;
+    d.rectangle(INT_MAX - 3, INT_MAX - 3, INT_MAX, INT_MAX);
+    d.ellipse(INT_MIN, INT_MIN, INT_MIN + 2, INT_MIN + 2);
+    d.textOut(INT_MAX, INT_MIN, "far");
+    d.textOut(INT_MIN, INT_MAX, "far");
+    d.drawTextInRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, "far", TextAlign::Right, true);
+    d.textRect({INT_MAX, INT_MAX, INT_MIN, INT_MIN}, INT_MIN, INT_MIN, "far");
+    // The text rect covers the whole bitmap, so its solid brush fills it.
+    EXPECT_EQ(coloursOf(e), std::set<TColor>{clRed});
 }
 
 TEST(Canvas, ClipLimitsDrawingAndCanBeARegion)
