@@ -303,6 +303,8 @@ TEST(ReduceToPalette, PhotoUnderEveryMethodAndDither)
     Bitmap photo = loadSample("harvesters.png");
     ASSERT_GT(photo.width(), 0) << "harvesters.png not found";
     const Palette custom = MakeGray4Palette();
+    // Palette size of each method (rdNone keeps the colours).
+    const int colours[] = {0, 20, 256, 4, 2, 256, 216, 256, 256, 4};
     for (int m = rdNone; m <= rdPalette; ++m)
         for (int d = dtNearest; d <= dtBurkes; ++d) {
             SCOPED_TRACE(testing::Message() << "method " << m << " dither " << d);
@@ -310,6 +312,17 @@ TEST(ReduceToPalette, PhotoUnderEveryMethodAndDither)
             const Bitmap result = ReduceToPalette(source, TReductionMethod(m), TDitherMethod(d), 8, &custom);
             ASSERT_EQ(result.width(), photo.width());
             ASSERT_EQ(result.height(), photo.height());
+            if (m == rdNone) {
+                ASSERT_TRUE(result.samePixels(photo));
+                continue;
+            }
+            int highest = 0;
+            for (int y = 0; y < result.height(); ++y) {
+                const std::uint8_t* row = result.scanLine(y);
+                for (int x = 0; x < result.width(); ++x)
+                    highest = std::max<int>(highest, row[x]);
+            }
+            EXPECT_LT(highest, colours[m]);
         }
 }
 
