@@ -1216,7 +1216,8 @@ void Canvas::drawTextInRect(const Rect& rect, const std::string& text, TextAlign
 // ---------------------------------------------------------------------------------------------
 // Copies
 
-void Canvas::blit(const Rect& dest, const Bitmap& source, const Rect& sourceRect, bool keyed, TColor key)
+void Canvas::blit(const Rect& dest, const Bitmap& source, const Rect& sourceRect, bool keyed, TColor key,
+                  const Bitmap* mask)
 {
     if (dest.right == dest.left || dest.bottom == dest.top || sourceRect.right == sourceRect.left ||
         sourceRect.bottom == sourceRect.top || source.empty())
@@ -1231,13 +1232,23 @@ void Canvas::blit(const Rect& dest, const Bitmap& source, const Rect& sourceRect
         return;
 
     // Drawing a bitmap onto itself reads from a copy, so overlapping areas come out right.
-    std::optional<Bitmap> copy;
+    std::optional<Bitmap> copy, maskCopy;
     const Bitmap* from = &source;
     if (&source == target_) {
         copy.emplace(source);
         from = &*copy;
     }
+    if (mask == target_) {
+        maskCopy.emplace(*mask);
+        mask = &*maskCopy;
+    }
     const PixelReader in(*from);
+    std::optional<PixelReader> maskIn;
+    if (mask && !mask->empty())
+        maskIn.emplace(*mask);
+    const auto keeps = [&](int sx, int sy) {
+        return maskIn && sx < mask->width() && sy < mask->height() && maskIn->color(sx, sy) != clBlack;
+    };
     PixelWriter out(*target_);
     const bool sameIndexes = in.indexed() && out.indexed() && in.bits() == out.bits() &&
                              from->palette() == target_->palette();
@@ -1267,6 +1278,8 @@ void Canvas::blit(const Rect& dest, const Bitmap& source, const Rect& sourceRect
                 if (sx < 0 || sx >= from->width())
                     continue;
                 const int ix = int(sx), iy = int(sy);
+                if (keeps(ix, iy))
+                    continue;
                 if (sameIndexes) {
                     const int index = in.index(ix, iy);
                     if (keyed && in.paletteColor(index) == key)
@@ -1307,4 +1320,9 @@ void Canvas::drawTransparent(int x, int y, const Bitmap& source, TColor key)
 void Canvas::stretchDrawTransparent(const Rect& dest, const Bitmap& source, TColor key)
 {
     blit(dest, source, Rect{0, 0, source.width(), source.height()}, key != clNone, key);
+}
+
+void Canvas::stretchDrawMasked(const Rect& dest, const Bitmap& source, const Bitmap& mask)
+{
+    blit(dest, source, Rect{0, 0, source.width(), source.height()}, false, 0, &mask);
 }

@@ -177,6 +177,9 @@ public:
     // Draws a bitmap leaving out exactly the pixels of colour key (clNone: no key).
     void drawTransparent(int x, int y, const Bitmap& source, TColor key);
     void stretchDrawTransparent(const Rect& dest, const Bitmap& source, TColor key);
+    // Draws a bitmap stretched into dest through a mask of the source's size: where the mask
+    // pixel is not black (bit 1 of a black-and-white mask) the destination is kept.
+    void stretchDrawMasked(const Rect& dest, const Bitmap& source, const Bitmap& mask);
 
     // Limits later drawing to rect (or to region, in bitmap coordinates) until clearClip();
     // each call replaces the clip before it.
@@ -199,7 +202,8 @@ private:
     void composite(const Coverage& coverage, bool useMode);
     void fillArea(const Rect& r, bool frameOnly);
     void drawTextAt(int x, int y, const std::string& text, const Rect* limit, bool fillCell);
-    void blit(const Rect& dest, const Bitmap& source, const Rect& sourceRect, bool keyed, TColor key);
+    void blit(const Rect& dest, const Bitmap& source, const Rect& sourceRect, bool keyed, TColor key,
+              const Bitmap* mask = nullptr);
     void notifyChanged();
 
     Bitmap* target_;

@@ -694,6 +694,20 @@ TEST(Canvas, TransparentDrawingLeavesOutExactlyTheKeyColour)
     EXPECT_EQ(s.pixel(4, 2), clRed);
 }
 
+TEST(Canvas, MaskedDrawingKeepsTheDestinationWhereTheMaskIsSet)
+{
+    Bitmap src(2, 2, pf24bit);
+    src.fill(clBlue);
+    Bitmap mask(2, 2, pf1bit); // black and white
+    mask.fill(clBlack);
+    mask.setPixelIndex(1, 0, 1);
+    mask.setPixelIndex(0, 1, 1);
+    Bitmap b = whiteBitmap(4, 4);
+    b.fill(clRed);
+    b.canvas().stretchDrawMasked({0, 0, 4, 4}, src, mask);
+    EXPECT_EQ(art(b), rows({"bbrr", "bbrr", "rrbb", "rrbb"}));
+}
+
 TEST(Canvas, StretchDrawCallsTheGraphicsOwnDrawing)
 {
     Bitmap src(1, 1, pf24bit);
