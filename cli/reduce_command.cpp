@@ -53,11 +53,16 @@ int runReduce(const std::vector<std::string>& args)
     int bits = DefaultReductionBits;
     std::vector<std::string> files;
 
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         std::string value;
         bool hasValue = false;
-        if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true; // the rest are file names, even when they begin with "--"
+            continue;
+        }
+        if (!optionsEnded && arg.rfind("--", 0) == 0 && arg.size() > 2) {
             const std::size_t eq = arg.find('=');
             if (eq != std::string::npos) {
                 value = arg.substr(eq + 1);

@@ -96,7 +96,7 @@ TEST_F(ReduceCommand, AbandonedRunIsAnErrorAndWritesNothing)
     EXPECT_FALSE(fs::exists(out()));
 }
 
-TEST_F(ReduceCommand, WrongUsageAndUnreadableInput)
+TEST_F(ReduceCommand, UsageAndUnreadableInput)
 {
     struct Case {
         const char* arguments;
@@ -113,6 +113,9 @@ TEST_F(ReduceCommand, WrongUsageAndUnreadableInput)
         {"--bits x IN OUT", 2},
         {"--colour 3 IN OUT", 2},
         {"IN", 2},
+        {"IN OUT --", 0},
+        {"-- IN OUT", 0},
+        {"-- --bits 3 IN OUT", 2}, // after "--" every argument is a file name
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -124,6 +127,7 @@ TEST_F(ReduceCommand, WrongUsageAndUnreadableInput)
             arguments = in().string();
         EXPECT_EQ(run(arguments), c.status);
     }
+    fs::remove(out());
     EXPECT_EQ(run((dir_ / "missing.bmp").string() + " " + out().string()), 1);
     EXPECT_NE(errors().find("error: "), std::string::npos);
     EXPECT_FALSE(fs::exists(out()));
