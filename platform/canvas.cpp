@@ -395,6 +395,31 @@ Rect pointsBounds(const std::vector<Point>& points, int by)
     return expanded(r, by + 1);
 }
 
+// A region from the fill runs of each row, given top to bottom and left to right.
+class RegionBuilder {
+public:
+    void add(int y, int x0, int x1) // x1 exclusive
+    {
+        if (x1 <= x0)
+            return;
+        if (!rects_.empty() && rects_.back().top() == y && rects_.back().right() + 1 >= x0) {
+            rects_.back().setRight(std::max(rects_.back().right(), x1 - 1));
+            return;
+        }
+        rects_.push_back(QRect(x0, y, x1 - x0, 1));
+    }
+    QRegion region() const
+    {
+        QRegion r;
+        if (!rects_.empty())
+            r.setRects(rects_.data(), int(rects_.size()));
+        return r;
+    }
+
+private:
+    std::vector<QRect> rects_;
+};
+
 bool haveGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
 void requireGuiApplication()
@@ -687,6 +712,61 @@ void Canvas::setClipRegion(const QRegion& region)
     clip_.clear();
     for (const QRect& r : region)
         clip_.push_back(boundsRect(r.x(), r.y(), r.width(), r.height()));
+}
+
+QRegion Canvas::polygonRegion(const std::vector<Point>& points, bool winding) const
+{
+    RegionBuilder builder;
+    const Rect bounds{0, 0, target_->width(), target_->height()};
+    if (points.size() < 3 || bounds.isEmpty())
+        return {};
+    const Rect area = bounds.intersected(pointsBounds(points, 0));
+    for (int y = area.top; y < area.bottom; ++y)
+        forPolygonRow(points, winding, y, [&](std::int64_t x0, std::int64_t x1) {
+            builder.add(y, int(std::max<std::int64_t>(x0, area.left)), int(std::min<std::int64_t>(x1, area.right)));
+        });
+    return builder.region();
+}
+
+QRegion Canvas::figureRegion(Figure figure) const
+{
+    RegionBuilder builder;
+    figure.bounds = figure.bounds.normalized();
+    const Rect area = Rect{0, 0, target_->width(), target_->height()}.intersected(figure.bounds);
+    if (area.isEmpty())
+        return {};
+    figure.prepare();
+    for (int y = area.top; y < area.bottom; ++y) {
+        int runStart = -1;
+        for (int x = area.left; x <= area.right; ++x) {
+            const bool in = x < area.right && figure.inside(x, y);
+            if (in && runStart < 0)
+                runStart = x;
+            else if (!in && runStart >= 0) {
+                builder.add(y, runStart, x);
+                runStart = -1;
+            }
+        }
+    }
+    return builder.region();
+}
+
+QRegion Canvas::ellipseRegion(const Rect& r) const
+{
+    Figure f;
+    f.kind = Figure::Kind::Ellipse;
+    f.bounds = r;
+    return figureRegion(f);
+}
+
+QRegion Canvas::roundRectRegion(const Rect& r, int cornerWidth, int cornerHeight) const
+{
+    Figure f;
+    f.kind = Figure::Kind::RoundRect;
+    f.bounds = r;
+    f.cornerWidth = cornerWidth;
+    f.cornerHeight = cornerHeight;
+    return figureRegion(f);
 }
 
 void Canvas::clearClip()

@@ -188,6 +188,12 @@ public:
     void clearClip();
     bool hasClip() const { return clipped_; }
 
+    // Regions holding exactly the pixels the brush of polygon(), ellipse() and roundRect()
+    // fills, cut to the bitmap; to be combined with QRegion's operations and used as a clip.
+    QRegion polygonRegion(const std::vector<Point>& points, bool winding) const;
+    QRegion ellipseRegion(const Rect& r) const;
+    QRegion roundRectRegion(const Rect& r, int cornerWidth, int cornerHeight) const;
+
 private:
     struct Figure;
     class Coverage;
@@ -205,6 +211,7 @@ private:
     void blit(const Rect& dest, const Bitmap& source, const Rect& sourceRect, bool keyed, TColor key,
               const Bitmap* mask = nullptr);
     void notifyChanged();
+    QRegion figureRegion(Figure figure) const;
 
     Bitmap* target_;
     bool clipped_ = false;

@@ -10,6 +10,7 @@
 #include <QRegion>
 
 #include <climits>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -864,6 +865,42 @@ TEST(Canvas, ClipLimitsDrawingAndCanBeARegion)
     d.setPixel(4, 2, clRed); // outside the clip
     d.clearClip();
     EXPECT_EQ(art(r), rows({"bb......", "bb......", "......bb", "......bb"}));
+}
+
+TEST(Canvas, FigureRegionsHoldExactlyTheFilledPixels)
+{
+    const std::vector<Point> star{{10, 0}, {16, 19}, {0, 7}, {20, 7}, {4, 19}};
+    struct Case {
+        const char* name;
+        std::function<void(Canvas&)> fill;
+        std::function<QRegion(Canvas&)> region;
+    };
+    const Case cases[] = {
+        {"even-odd star", [&](Canvas& c) { c.polygon(star); }, [&](Canvas& c) { return c.polygonRegion(star, false); }},
+        {"winding star", [&](Canvas& c) { c.polygon(star, true); },
+         [&](Canvas& c) { return c.polygonRegion(star, true); }},
+        {"ellipse", [](Canvas& c) { c.ellipse(-3, 2, 17, 19); },
+         [](Canvas& c) { return c.ellipseRegion({-3, 2, 17, 19}); }},
+        {"round rect", [](Canvas& c) { c.roundRect(1, 1, 20, 15, 9, 7); },
+         [](Canvas& c) { return c.roundRectRegion({1, 1, 20, 15}, 9, 7); }},
+    };
+    for (const Case& t : cases) {
+        Bitmap filled = whiteBitmap(21, 21);
+        Canvas& c = filled.canvas();
+        c.pen.style = PenStyle::Clear;
+        c.brush = Brush{clRed, BrushStyle::Solid};
+        t.fill(c);
+
+        Bitmap clipped = whiteBitmap(21, 21);
+        Canvas& d = clipped.canvas();
+        d.brush = Brush{clRed, BrushStyle::Solid};
+        d.setClipRegion(t.region(d));
+        d.fillRect({0, 0, 21, 21});
+        EXPECT_EQ(art(clipped), art(filled)) << t.name;
+    }
+    Bitmap b = whiteBitmap(4, 4);
+    EXPECT_TRUE(b.canvas().polygonRegion({{INT_MIN, INT_MIN}, {INT_MAX, 0}, {0, INT_MAX}}, false).rectCount() > 0);
+    EXPECT_TRUE(Bitmap().canvas().ellipseRegion({0, 0, 5, 5}).isEmpty());
 }
 
 TEST(Canvas, FocusRectInvertsEveryOtherBorderPixelAndTakesItselfBack)
