@@ -1390,6 +1390,14 @@ void Canvas::draw(int x, int y, const Bitmap& source)
         copyRect(placedAt(x, y, source), source, Rect{0, 0, source.width(), source.height()});
 }
 
+void Canvas::draw(int x, int y, const Graphic& graphic)
+{
+    if (graphic.empty())
+        return;
+    graphic.draw(*this, Rect{x, y, clampToInt(std::int64_t(x) + graphic.width()),
+                             clampToInt(std::int64_t(y) + graphic.height())});
+}
+
 void Canvas::stretchDraw(const Rect& rect, const Graphic& graphic) { graphic.draw(*this, rect); }
 
 void Canvas::drawTransparent(int x, int y, const Bitmap& source, TColor key)

@@ -172,6 +172,8 @@ public:
     void copyRect(const Rect& dest, const Bitmap& source, const Rect& sourceRect);
     // Draws a bitmap at (x, y); honours its transparent flag (colour key, no blending).
     void draw(int x, int y, const Bitmap& source);
+    // Draws any graphic at (x, y) in its own size, by its own draw operation.
+    void draw(int x, int y, const Graphic& graphic);
     // Draws a graphic stretched into rect (its own draw operation).
     void stretchDraw(const Rect& rect, const Graphic& graphic);
     // Draws a bitmap leaving out exactly the pixels of colour key (clNone: no key).

@@ -716,6 +716,9 @@ TEST(Canvas, StretchDrawCallsTheGraphicsOwnDrawing)
     Bitmap b = whiteBitmap(4, 4);
     b.canvas().stretchDraw({1, 1, 3, 3}, src);
     EXPECT_EQ(art(b), rows({"....", ".bb.", ".bb.", "...."}));
+    const Graphic& g = src;
+    b.canvas().draw(3, 0, g);
+    EXPECT_EQ(art(b), rows({"...b", ".bb.", ".bb.", "...."}));
 }
 
 TEST(Canvas, DrawingOnAnIndexedBitmapKeepsPaletteIndexes)
