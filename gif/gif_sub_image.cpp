@@ -276,6 +276,8 @@ void TGIFSubImage::readPixels(Stream& stream)
 {
     TGIFImage* image = Image();
     const std::int64_t pixels = std::int64_t(width_) * height_;
+    if (pixels > GIFLimits().MaxFramePixels)
+        throw GIFException(gifmsg::FrameTooLarge);
     if (image) {
         if (image->pixelsRead_ + pixels > GIFLimits().MaxImagePixels)
             throw GIFException(gifmsg::ImageTooLarge);

@@ -6,6 +6,7 @@
 #include "gif/gif_types.h"
 #include "platform/stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 TLZWDecoder::TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& item)
@@ -23,15 +24,28 @@ TLZWDecoder::TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& it
     std::memset(buffer_, 0, sizeof buffer_);
 }
 
+void TLZWDecoder::underrun()
+{
+    // Once per frame: asking again after the data ran out tells nothing new.
+    if (!underrunReported_)
+        item_.Warning(1, gifmsg::BitBufferUnderrun);
+    underrunReported_ = true;
+}
+
 bool TLZWDecoder::refill()
 {
     if (done_) {
         if (currentBit_ >= lastBit_)
-            item_.Warning(1, gifmsg::BitBufferUnderrun);
+            underrun();
         return false;
     }
-    buffer_[0] = buffer_[lastByte_ - 2];
-    buffer_[1] = buffer_[lastByte_ - 1];
+    // The bytes not yet consumed (at most three) move to the start of the buffer.
+    const int first = std::min(currentBit_ >> 3, lastByte_);
+    const int keep = lastByte_ - first;
+    std::memmove(buffer_, buffer_ + first, std::size_t(keep));
+    currentBit_ -= first * 8;
+    lastByte_ = keep;
+    lastBit_ = keep * 8;
     const int length = stream_.readByte();
     if (length < 0)
         return false;
@@ -40,15 +54,14 @@ bool TLZWDecoder::refill()
         done_ = true;
         zeroBlockSeen_ = true;
     } else {
-        count = int(stream_.read(buffer_ + 2, length));
+        count = int(stream_.read(buffer_ + keep, length));
         if (count < length)
             item_.Warning(1, gifmsg::PrematureEnd);
-        // Bytes the stream did not have are zero rather than left over from the last block.
-        std::memset(buffer_ + 2 + count, 0, std::size_t(sizeof buffer_ - 2 - std::size_t(count)));
     }
-    lastByte_ = count + 2;
-    currentBit_ = currentBit_ - lastBit_ + 16;
-    lastBit_ = (count + 2) * 8;
+    lastByte_ = keep + count;
+    lastBit_ = lastByte_ * 8;
+    // Nothing of an earlier block stays behind the data.
+    std::memset(buffer_ + lastByte_, 0, sizeof buffer_ - std::size_t(lastByte_));
     return true;
 }
 
@@ -59,8 +72,20 @@ inline int TLZWDecoder::getCode()
         firstCall_ = false;
         return clearCode_;
     }
-    if (currentBit_ + codeSize_ >= lastBit_ && !refill())
-        return -1;
+    if (currentBit_ + codeSize_ >= lastBit_) {
+        if (!refill())
+            return -1;
+        // Sub-blocks shorter than a code: keep reading until the code is complete.
+        while (currentBit_ + codeSize_ > lastBit_ && !done_)
+            if (!refill())
+                break;
+        if (currentBit_ >= lastBit_) {
+            // Not a single bit of this code is left.
+            underrun();
+            return -1;
+        }
+        // A code cut short by the end of the data reads its missing bits as 0.
+    }
     const int byte = currentBit_ >> 3;
     const std::uint32_t bits =
         std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) | (std::uint32_t(buffer_[byte + 2]) << 16);

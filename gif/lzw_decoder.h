@@ -1,6 +1,7 @@
 #pragma once
 // The LZW decoder of GIF image data: the classic table-and-stack design, reading whole data
-// sub-blocks from the stream into its bit buffer.
+// sub-blocks from the stream into its bit buffer. The bits of a code may span any number of
+// sub-blocks (even sub-blocks of one byte).
 //
 // Corrupt data is handled safely: a minimum code size above 11 is refused before decoding
 // starts, and a table chain that loops (directly or through several entries) stops with
@@ -34,6 +35,7 @@ private:
     int decodeStep();
     int getCode();
     bool refill();
+    void underrun();
     void skipSubBlocks();
 
     Stream& stream_;
@@ -49,14 +51,16 @@ private:
     int sp_ = 0;
     int currentBit_ = 0;
     int lastBit_ = 0;
-    int lastByte_ = 2;
+    int lastByte_ = 0;
     bool done_ = false;
     bool zeroBlockSeen_ = false;
     bool firstCall_ = true;
+    bool underrunReported_ = false;
     int lastResult_ = 0;
     std::uint32_t prefix_[TableSize];
     std::uint32_t suffix_[TableSize];
     std::uint32_t stack_[StackSize];
-    // Two bytes carried over, one sub-block, and room for reading three bytes at any bit.
-    std::uint8_t buffer_[2 + 255 + 4];
+    // The unconsumed bytes of the last sub-block (at most three), one sub-block, and room
+    // for reading three bytes at any bit.
+    std::uint8_t buffer_[3 + 255 + 6];
 };
