@@ -1,12 +1,3 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/application.h"
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    app.setApplicationName("Zoetra 12");
-    QMainWindow w;
-    w.setWindowTitle("Vels Zoetra 12");
-    w.show();
-    return app.exec();
-}
+int main(int argc, char** argv) { return runZoetra(argc, argv); }
