@@ -183,22 +183,26 @@ void Bitmap::setSize(int width, int height)
 {
     if (width == width_ && height == height_)
         return;
-    Bitmap old(std::move(*this));
-    palette_ = old.palette_;
-    allocate(width, height, old.format_);
-    transparent_ = old.transparent_;
-    const int rows = std::min(height_, old.height_);
-    const int cols = std::min(width_, old.width_);
+    // Build the resized pixels first, so a refused size leaves this bitmap as it was.
+    Bitmap resized;
+    resized.palette_ = palette_;
+    resized.allocate(width, height, format_);
+    const int rows = std::min(height, height_);
+    const int cols = std::min(width, width_);
     const int bits = bitsPerPixel();
     for (int y = 0; y < rows; ++y) {
-        const std::uint8_t* src = old.scanLine(y);
-        std::uint8_t* dst = scanLine(y);
+        const std::uint8_t* src = scanLine(y);
+        std::uint8_t* dst = resized.scanLine(y);
         if (bits >= 8)
             std::memcpy(dst, src, std::size_t(cols) * std::size_t(bits / 8));
         else
             for (int x = 0; x < cols; ++x)
                 writeIndex(dst, x, bits, readIndex(src, x, bits));
     }
+    width_ = resized.width_;
+    height_ = resized.height_;
+    stride_ = resized.stride_;
+    pixels_ = std::move(resized.pixels_);
     changed();
 }
 
