@@ -37,6 +37,7 @@
 #include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -482,6 +483,7 @@ void TZoetraF::buildClientArea()
     FramePointer->setPalette(pointerPalette);
     FramePointer->move(40, 80);
     FramePointer->adjustSize();
+    FramePointer->resize(0, FramePointer->height()); // no text yet: nothing to show
 
     Panel1 = new QWidget(dfsSplitter2);
     Panel1->setObjectName("Panel1");
@@ -624,9 +626,26 @@ void TZoetraF::buildFilesPage()
     connect(dirbox->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (!current.isValid())
             return;
+        scrollToCurrentFolder_ = false;
         dirboxDirectory_ = dirModel_->filePath(current);
         showFilesOf(dirboxDirectory_);
     });
+
+    // The folder list fills in while the folders are read; the current folder is kept in view
+    // until the user moves in the list.
+    const auto keepCurrentFolderInView = [this] {
+        if (!scrollToCurrentFolder_)
+            return;
+        QTimer::singleShot(0, dirbox, [this] {
+            if (scrollToCurrentFolder_ && dirbox->currentIndex().isValid())
+                dirbox->scrollTo(dirbox->currentIndex(), QAbstractItemView::PositionAtCenter);
+        });
+    };
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, keepCurrentFolderInView);
+    connect(dirModel_, &QAbstractItemModel::layoutChanged, this, keepCurrentFolderInView);
+    connect(dirModel_, &QAbstractItemModel::rowsInserted, this, keepCurrentFolderInView);
+    connect(dirbox, &QTreeView::expanded, this, [this] { scrollToCurrentFolder_ = false; });
+    connect(dirbox, &QTreeView::collapsed, this, [this] { scrollToCurrentFolder_ = false; });
 
     const QString root = velDriveComboBox1->drive();
     dirbox->setRootIndex(dirModel_->setRootPath(root));
@@ -742,6 +761,7 @@ void TZoetraF::setDirboxDirectory(const QString& folder)
 void TZoetraF::selectDirboxFolder(const QString& folder)
 {
     const QSignalBlocker blocker(dirbox->selectionModel());
+    scrollToCurrentFolder_ = false;
     if (folder.isEmpty()) {
         dirbox->setCurrentIndex(QModelIndex());
         return;
@@ -752,7 +772,8 @@ void TZoetraF::selectDirboxFolder(const QString& folder)
     dirbox->setCurrentIndex(index);
     // The subfolders of the current folder show under it.
     dirbox->expand(index);
-    dirbox->scrollTo(index);
+    dirbox->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    scrollToCurrentFolder_ = true;
 }
 
 void TZoetraF::showFilesOf(const QString& folder)

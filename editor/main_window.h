@@ -341,6 +341,7 @@ private:
     int wizardButtonImage_ = 11;
     int designHeight_ = 462;
     bool destroyed_ = false;
+    bool scrollToCurrentFolder_ = false;
     QPointer<QWidget> gifExplorer_;
     QPointer<QWidget> aviToGif_;
     QPointer<QWidget> gifToAvi_;

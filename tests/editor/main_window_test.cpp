@@ -575,6 +575,7 @@ protected:
 
 TEST_F(FilesPageTest, FilesListsTheImageFilesOfTheFolderInAnyLetterCase)
 {
+    showWindow();
     window_->setDirboxDirectory(pictures_.path());
     EXPECT_EQ(window_->dirboxDirectory(), pictures_.path());
     const QStringList expected{"a.bmp", "B.BMP", "c.gif", "d.JPG", "e.jpeg", "f.ico"};
@@ -587,6 +588,14 @@ TEST_F(FilesPageTest, FilesListsTheImageFilesOfTheFolderInAnyLetterCase)
     const auto* dirModel = static_cast<const QFileSystemModel*>(window_->dirbox->model());
     EXPECT_EQ(dirModel->filePath(window_->dirbox->currentIndex()), pictures_.path());
     EXPECT_TRUE(QTest::qWaitFor([&] { return dirModel->rowCount(window_->dirbox->currentIndex()) == 1; }, 5000));
+    EXPECT_TRUE(window_->dirbox->isExpanded(window_->dirbox->currentIndex()));
+    // ... and keeps it in view while the folders are read.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return window_->dirbox->viewport()->rect().contains(
+                window_->dirbox->visualRect(window_->dirbox->currentIndex()));
+        },
+        5000));
 }
 
 TEST_F(FilesPageTest, DoubleClickAndPopupAddRunAdd1ClickWithTheSelectedFile)
