@@ -30,6 +30,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -42,6 +43,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -52,6 +54,10 @@ constexpr int kDesignLeft = 127;
 constexpr int kDesignTop = 79;
 constexpr int kDesignClientWidth = 618;
 constexpr int kDesignClientHeight = 462;
+
+// Limits of window bounds read from the settings file.
+constexpr int kMaxWindowExtent = 16384;
+constexpr int kMaxWindowOffset = 1 << 20;
 
 constexpr int kButtonWidth = 27;
 constexpr int kButtonHeight = 25;
@@ -696,7 +702,15 @@ void TZoetraF::LoadSettings()
         const int top = ini.ReadInteger("Window", "Top", kDesignTop);
         const int width = ini.ReadInteger("Window", "Width", kDesignClientWidth);
         const int height = ini.ReadInteger("Window", "Height", designHeight_);
-        setGeometry(left, top, std::max(width, 1), std::max(height, 1));
+        // Bounds from the file are kept within reach: no window larger than the desktop (its
+        // backing store would be allocated at that size) and no position so far out that
+        // the window's edges overflow.
+        QSize largest(kMaxWindowExtent, kMaxWindowExtent);
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            largest = screen->availableVirtualGeometry().size().expandedTo(QSize(kDesignClientWidth, designHeight_));
+        setGeometry(std::clamp(left, -kMaxWindowOffset, kMaxWindowOffset),
+                    std::clamp(top, -kMaxWindowOffset, kMaxWindowOffset), std::clamp(width, 1, largest.width()),
+                    std::clamp(height, 1, largest.height()));
     }
 
     setDirboxDirectory(readString("Directories", "Frames", ExeDirectory));

@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -149,6 +151,18 @@ TEST_F(SettingsTest, AWindowClosedMaximisedKeepsTheLastNormalBoundsAndOpensMaxim
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
     // The bounds are not read while the window opens maximised.
     EXPECT_NE(window->geometry(), QRect(10, 20, 500, 400));
+}
+
+TEST_F(SettingsTest, HostileWindowBoundsAreKeptWithinTheDesktop)
+{
+    writeSettings("[Window]\nState=0\nLeft=2147483647\nTop=-2147483648\nWidth=100000\nHeight=-5\n");
+    auto window = open();
+    const QRect bounds = window->geometry();
+    const QSize desktop = QGuiApplication::primaryScreen()->availableVirtualGeometry().size();
+    EXPECT_LE(bounds.width(), std::max(desktop.width(), 618));
+    EXPECT_GE(bounds.height(), 1);
+    EXPECT_GT(bounds.right(), bounds.left()); // no overflow at the edges
+    EXPECT_LE(bounds.top(), bounds.bottom());
 }
 
 TEST_F(SettingsTest, AnEmptyDirectoryStaysEmptyOnlyAMissingKeyGivesTheDefault)
