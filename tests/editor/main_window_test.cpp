@@ -298,7 +298,23 @@ TEST_F(MainWindowTest, PopupMenus)
     check("filespop", filespop);
     EXPECT_NE(child<QMenu>("wizpop"), nullptr);
     EXPECT_TRUE(window_->Transparent1->isCheckable());
-    EXPECT_EQ(window_->List->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+TEST_F(MainWindowTest, RightClicksOpenTheirPopupMenus)
+{
+    showWindow();
+    window_->velTabBar1->setActiveSection(window_->velTabSection1);
+    const QPoint at(5, 6);
+    emit window_->List->customContextMenuRequested(at);
+    EXPECT_TRUE(window_->framepop->isVisible());
+    const QPoint global = window_->List->viewport()->mapToGlobal(at);
+    EXPECT_EQ(window_->PopupPoint, (Point{global.x(), global.y()}));
+    window_->framepop->hide();
+
+    window_->velTabBar1->setActiveSection(window_->velTabSection2);
+    emit window_->Files->customContextMenuRequested(at);
+    EXPECT_TRUE(window_->filespop->isVisible());
+    window_->filespop->hide();
 }
 
 TEST_F(MainWindowTest, ToolBarButtonsHintsPicturesAndStates)
