@@ -116,10 +116,10 @@ int TLZWDecoder::decodeStep()
     if (code == clearCode_) {
         for (int i = 0; i < clearCode_; ++i) {
             prefix_[i] = 0;
-            suffix_[i] = std::uint32_t(i);
+            suffix_[i] = std::uint8_t(i);
         }
-        std::memset(prefix_ + clearCode_, 0, sizeof(std::uint32_t) * std::size_t(TableSize - clearCode_));
-        std::memset(suffix_ + clearCode_, 0, sizeof(std::uint32_t) * std::size_t(TableSize - clearCode_));
+        std::memset(prefix_ + clearCode_, 0, sizeof prefix_[0] * std::size_t(TableSize - clearCode_));
+        std::memset(suffix_ + clearCode_, 0, sizeof suffix_[0] * std::size_t(TableSize - clearCode_));
         codeSize_ = minimumCodeSize_ + 1;
         widthLimit_ = 2 * clearCode_;
         nextCode_ = clearCode_ + 2;
@@ -141,39 +141,49 @@ int TLZWDecoder::decodeStep()
         done_ = true;
         return -2;
     }
-    const int incoming = code;
     if (code >= nextCode_) {
-        stack_[sp_++] = std::uint32_t(firstCode_);
-        code = oldCode_;
+        stack_[sp_++] = std::uint8_t(firstCode_);
+        expand(code, oldCode_);
+    } else {
+        expand(code, code);
     }
-    // A chain longer than the table has entries must pass an entry twice: the table loops.
-    int steps = 0;
+    return stack_[--sp_];
+}
+
+inline void TLZWDecoder::expand(int incoming, int code)
+{
+    // A chain longer than the table has entries must pass an entry twice: the table loops
+    // (a code that points to itself is the shortest such loop).
+    int budget = TableSize;
     while (code >= clearCode_) {
-        stack_[sp_++] = suffix_[code];
-        const int next = int(prefix_[code]);
-        if (next == code || ++steps > TableSize)
+        if (--budget < 0)
             throw GIFException(gifmsg::CircularTableEntry);
-        code = next;
+        stack_[sp_++] = suffix_[code];
+        code = prefix_[code];
     }
-    firstCode_ = int(suffix_[code]);
-    stack_[sp_++] = std::uint32_t(firstCode_);
+    firstCode_ = suffix_[code];
+    stack_[sp_++] = std::uint8_t(firstCode_);
+    addEntry();
+    oldCode_ = incoming;
+}
+
+inline void TLZWDecoder::addEntry()
+{
     if (nextCode_ < TableSize) {
-        prefix_[nextCode_] = std::uint32_t(oldCode_);
-        suffix_[nextCode_] = std::uint32_t(firstCode_);
+        prefix_[nextCode_] = std::uint16_t(oldCode_);
+        suffix_[nextCode_] = std::uint8_t(firstCode_);
         ++nextCode_;
         if (nextCode_ >= widthLimit_ && widthLimit_ < TableSize) {
             widthLimit_ *= 2;
             ++codeSize_;
         }
     }
-    oldCode_ = incoming;
-    return int(stack_[--sp_]);
 }
 
 int TLZWDecoder::NextValue()
 {
     if (sp_ > 0)
-        return int(stack_[--sp_]);
+        return stack_[--sp_];
     return decodeStep();
 }
 
@@ -184,8 +194,29 @@ std::int64_t TLZWDecoder::Decode(std::uint8_t* out, std::int64_t count)
         if (sp_ > 0) {
             std::int64_t take = sp_ < count - n ? sp_ : count - n;
             while (take-- > 0)
-                out[n++] = std::uint8_t(stack_[--sp_]);
+                out[n++] = stack_[--sp_];
             continue;
+        }
+        // The common case inline: a code that lies wholly in the buffer and is a literal or a
+        // string already in the table. Everything else takes the general step.
+        if (!firstCall_ && currentBit_ + codeSize_ < lastBit_) {
+            const int byte = currentBit_ >> 3;
+            const std::uint32_t bits = std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) |
+                                       (std::uint32_t(buffer_[byte + 2]) << 16);
+            const int code = int((bits >> (currentBit_ & 7)) & ((1u << codeSize_) - 1));
+            if (code < clearCode_) {
+                currentBit_ += codeSize_;
+                firstCode_ = code; // a literal is its own first pixel
+                addEntry();
+                oldCode_ = code;
+                out[n++] = std::uint8_t(code);
+                continue;
+            }
+            if (code > endCode_ && code < nextCode_) {
+                currentBit_ += codeSize_;
+                expand(code, code);
+                continue;
+            }
         }
         const int value = decodeStep();
         if (value < 0) {

@@ -21,7 +21,7 @@ public:
     // GIFException "Invalid LZW minimum code size"). Warnings go to item.
     TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& item);
 
-    // Next pixel value, or -1 (no more data), or -2 (end code).
+    // Next pixel value (as the byte it becomes), or -1 (no more data), or -2 (end code).
     int NextValue();
     // Stores up to count values; returns how many were stored. Stops early at the first
     // value below 0 (then LastResult() holds it).
@@ -33,6 +33,10 @@ public:
 
 private:
     int decodeStep();
+    // Pushes the string of code (after a code not yet in the table: of the old code) and
+    // adds the new table entry.
+    void expand(int incoming, int code);
+    void addEntry();
     int getCode();
     bool refill();
     void underrun();
@@ -57,9 +61,10 @@ private:
     bool firstCall_ = true;
     bool underrunReported_ = false;
     int lastResult_ = 0;
-    std::uint32_t prefix_[TableSize];
-    std::uint32_t suffix_[TableSize];
-    std::uint32_t stack_[StackSize];
+    // Values are kept as the bytes they become in the frame's pixels.
+    std::uint16_t prefix_[TableSize];
+    std::uint8_t suffix_[TableSize];
+    std::uint8_t stack_[StackSize];
     // The unconsumed bytes of the last sub-block (at most three), one sub-block, and room
     // for reading three bytes at any bit.
     std::uint8_t buffer_[3 + 255 + 6];
