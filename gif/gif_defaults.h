@@ -1,6 +1,8 @@
 #pragma once
 // Library-wide defaults: process-wide values copied into every new TGIFImage by its
-// constructor. Other code may change them at run time (for example to add poDirect).
+// constructor. Other code may change them at run time (for example to add poDirect). The
+// reduction defaults (DefaultReductionMethod, DefaultReductionBits, DefaultDitherMethod) are
+// the colour reduction's, in color/reduction_types.h.
 
 #include "gif/gif_types.h"
 #include "platform/color.h"
@@ -8,9 +10,6 @@
 struct TGIFDefaults {
     // poThreaded, poTransparent, poAnimate, poLoop, poDither, poAutoDither
     TGIFPaintOptions PaintOptions = 0x060F;
-    TReductionMethod ReductionMethod = rdWebPalette;
-    int ReductionBits = 8;
-    TDitherMethod DitherMethod = dtNearest;
     TGIFEncoding Encoding = enLZW;
     TThreadPriority ThreadPriority = tpNormal;
     int AnimationSpeed = 100;

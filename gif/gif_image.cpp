@@ -13,9 +13,9 @@ TGIFImage::TGIFImage() : images_(this), header_(std::make_unique<TGIFHeader>(thi
 {
     const TGIFDefaults& d = GIFDefaults();
     PaintOptions = d.PaintOptions;
-    ReductionMethod = d.ReductionMethod;
-    ReductionBits = d.ReductionBits;
-    DitherMethod = d.DitherMethod;
+    ReductionMethod = DefaultReductionMethod;
+    ReductionBits = DefaultReductionBits;
+    DitherMethod = DefaultDitherMethod;
     Encoding = d.Encoding;
     ThreadPriority = d.ThreadPriority;
     animationSpeed_ = std::clamp(d.AnimationSpeed, 0, 1000);

@@ -1,6 +1,7 @@
 #pragma once
 // Enumerations, the exception class and the warning event shared by the whole GIF library.
 
+#include "color/reduction_types.h"
 #include "platform/exceptions.h"
 
 #include <cstdint>
@@ -47,29 +48,8 @@ enum TGIFPaintOption : std::uint8_t {
 using TGIFPaintOptions = std::uint16_t;
 constexpr TGIFPaintOptions paintOption(TGIFPaintOption o) { return TGIFPaintOptions(1u << o); }
 
-enum TReductionMethod : std::uint8_t {
-    rdNone = 0,
-    rdWindows20 = 1,
-    rdWindows256 = 2,
-    rdWindowsGray = 3,
-    rdMonochrome = 4,
-    rdGrayScale = 5,
-    rdWebPalette = 6,
-    rdQuantize = 7,
-    rdQuantizeWindows = 8,
-    rdPalette = 9,
-};
-
-enum TDitherMethod : std::uint8_t {
-    dtNearest = 0,
-    dtFloydSteinberg = 1,
-    dtStucki = 2,
-    dtSierra = 3,
-    dtJaJuNi = 4,
-    dtSteveArche = 5,
-    dtBurkes = 6,
-};
-
+// TReductionMethod and TDitherMethod (with their process-wide defaults) belong to the colour
+// reduction.
 // Any value other than enRLE selects the LZW encoder.
 enum TGIFEncoding : std::uint8_t { enLZW = 0, enRLE = 1 };
 
