@@ -20,6 +20,7 @@ TLZWDecoder::TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& it
     nextCode_ = clearCode_ + 2;
     widthLimit_ = 2 * clearCode_;
     std::memset(prefix_, 0, sizeof prefix_);
+    std::memset(length_, 0, sizeof length_);
     std::memset(suffix_, 0, sizeof suffix_);
     std::memset(buffer_, 0, sizeof buffer_);
 }
@@ -117,7 +118,9 @@ int TLZWDecoder::decodeStep()
         for (int i = 0; i < clearCode_; ++i) {
             prefix_[i] = 0;
             suffix_[i] = std::uint8_t(i);
+            length_[i] = 1;
         }
+        std::memset(length_ + clearCode_, 0, sizeof length_[0] * std::size_t(TableSize - clearCode_));
         std::memset(prefix_ + clearCode_, 0, sizeof prefix_[0] * std::size_t(TableSize - clearCode_));
         std::memset(suffix_ + clearCode_, 0, sizeof suffix_[0] * std::size_t(TableSize - clearCode_));
         codeSize_ = minimumCodeSize_ + 1;
@@ -172,6 +175,7 @@ inline void TLZWDecoder::addEntry()
     if (nextCode_ < TableSize) {
         prefix_[nextCode_] = std::uint16_t(oldCode_);
         suffix_[nextCode_] = std::uint8_t(firstCode_);
+        length_[nextCode_] = std::uint16_t(std::min(length_[oldCode_] + 1, TableSize + 1));
         ++nextCode_;
         if (nextCode_ >= widthLimit_ && widthLimit_ < TableSize) {
             widthLimit_ *= 2;
@@ -213,6 +217,28 @@ std::int64_t TLZWDecoder::Decode(std::uint8_t* out, std::int64_t count)
                 continue;
             }
             if (code > endCode_ && code < nextCode_) {
+                // A string whose length is known and fits is written straight into place, last
+                // pixel first. The length is only a hint in corrupt data: unless the chain ends
+                // on a literal after exactly that many steps, the stack walk below decides.
+                const int length = length_[code];
+                if (length >= 2 && length <= count - n) {
+                    std::uint8_t* p = out + n + length - 1;
+                    int c = code;
+                    int k = length;
+                    while (--k > 0 && c >= clearCode_) {
+                        *p-- = suffix_[c];
+                        c = prefix_[c];
+                    }
+                    if (k == 0 && c < clearCode_) {
+                        *p = std::uint8_t(c);
+                        currentBit_ += codeSize_;
+                        firstCode_ = c;
+                        addEntry();
+                        oldCode_ = code;
+                        n += length;
+                        continue;
+                    }
+                }
                 currentBit_ += codeSize_;
                 expand(code, code);
                 continue;

@@ -65,6 +65,8 @@ private:
     std::uint16_t prefix_[TableSize];
     std::uint8_t suffix_[TableSize];
     std::uint8_t stack_[StackSize];
+    // Length of each entry's string as it was when the entry was made.
+    std::uint16_t length_[TableSize];
     // The unconsumed bytes of the last sub-block (at most three), one sub-block, and room
     // for reading three bytes at any bit.
     std::uint8_t buffer_[3 + 255 + 6];
