@@ -103,7 +103,8 @@ void TGIFImage::Clear()
 
 int TGIFImage::Add(std::unique_ptr<TGIFSubImage> frame)
 {
-    if (!frame)
+    // A frame made for another image would report to, and take colours from, that image.
+    if (!frame || frame->Image() != this)
         throw GIFException(gifmsg::UnsupportedObject);
     const int index = images_.Add(std::move(frame));
     FreeBitmap();

@@ -49,7 +49,7 @@ public:
     // Header, options (not ReductionBits, Encoding, AnimationSpeed) and copies of all frames.
     void Assign(const TGIFImage& source);
     void Clear();
-    // Appends the frame and takes ownership; returns its index.
+    // Appends the frame (made for this image) and takes ownership; returns its index.
     int Add(std::unique_ptr<TGIFSubImage> frame);
     // Other graphics become frames through bitmap conversion, which this library does not
     // offer yet: fails with "Object type not supported for operation".

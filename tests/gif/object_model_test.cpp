@@ -219,6 +219,14 @@ TEST(ObjectModel, WritingWithoutFramesFails)
 TEST(ObjectModel, AddingAnotherGraphicIsNotSupported)
 {
     TGIFImage image;
+    TGIFImage other;
+    try {
+        image.Add(std::make_unique<TGIFSubImage>(&other));
+        FAIL();
+    } catch (const GIFException& e) {
+        EXPECT_STREQ(e.what(), "Object type not supported for operation");
+    }
+    EXPECT_TRUE(image.GetEmpty());
     Bitmap bitmap(2, 2);
     try {
         image.Add(bitmap);
