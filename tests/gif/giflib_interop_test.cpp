@@ -91,7 +91,7 @@ TEST(GiflibInterop, WrittenFilesDecodeToTheSamePixels)
 {
     const struct {
         int w, h, colors;
-    } sizes[] = {{1, 1, 2}, {10000, 1, 4}, {100, 100, 2}, {257, 33, 16}, {300, 200, 256}, {17, 1000, 128}, {64, 64, 3}};
+    } sizes[] = {{1, 1, 2}, {10000, 1, 4}, {100, 100, 2}, {257, 33, 16}, {300, 200, 256}, {17, 1000, 128}, {64, 64, 3}, {50, 40, 8}, {31, 29, 5}};
     for (TGIFEncoding encoding : {enLZW, enRLE})
         for (bool interlaced : {false, true})
             for (const auto& s : sizes)
