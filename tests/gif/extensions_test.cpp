@@ -242,3 +242,27 @@ TEST(Extensions, RegistryIsSearchedFromTheLastEntry)
     RegisterAppExtension("ZOETRATEST1", &second);
     EXPECT_EQ(FindAppExtension(id), &second);
 }
+
+TEST(Extensions, CommonReadingChecksIntroducerAndLabel)
+{
+    TGIFImage image;
+    TGIFSubImage frame(&image);
+    const struct {
+        Bytes bytes;
+        const char* error;
+    } cases[] = {
+        {Bytes{0x2C, 0xFE, 0}, "Invalid extension introducer"},
+        {Bytes{0x21, 0xF9, 0}, "Internal error: Extension Instance does not match Extension Label"},
+        {Bytes{0x21}, "Premature end of data"},
+    };
+    for (const auto& c : cases) {
+        TGIFCommentExtension comment(&frame);
+        MemoryStream stream(c.bytes);
+        try {
+            comment.LoadFromStream(stream);
+            FAIL() << c.error;
+        } catch (const GIFException& e) {
+            EXPECT_STREQ(e.what(), c.error);
+        }
+    }
+}

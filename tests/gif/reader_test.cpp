@@ -79,6 +79,7 @@ TEST(Reader, StrayBytesTrailerAndBlockTypes)
         {"no trailer", Bytes{}, 1, {}},
         {"wrong trailer byte", Bytes{0x3C}, 1, {"Unknown GIF block type", "Invalid Image trailer"}},
         {"graphic control before the trailer", gce(5, 0) + Bytes{0x3B}, 2, {}},
+        {"zero byte after an extension", gce(5, 0) + Bytes{0} + kFrame + Bytes{0x3B}, 3, {"Invalid extension introducer"}},
     };
     for (const auto& c : cases) {
         ReadResult r = readGif(screen(2, 2, 1) + kFrame + c.tail);
