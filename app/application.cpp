@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "editor/templates_window.h"
+#include "color/window/painter_reduce_window.h"
 #include "editor/tool_windows.h"
 
 #include <QMessageBox>
@@ -100,6 +101,7 @@ std::unique_ptr<ZoetraWindows> createZoetraWindows(const QString& settingsFile, 
     created(windows->TemplatesF.get());
 
     windows->ZoetraF->setToolWindows(windows->GIFExplorerF.get(), windows->avi2gifF.get(), windows->gif2aviF.get());
+    windows->ZoetraF->setReduceWindow(windows->PainterReduceF.get());
     return windows;
 }
 

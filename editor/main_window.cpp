@@ -2,6 +2,10 @@
 
 #include "editor/controls/tab_bar.h"
 #include "editor/drive_combo_box.h"
+#include "editor/frame_list_box.h"
+#include "editor/frame_picture.h"
+#include "gif/gif_defaults.h"
+#include "gif/gif_image.h"
 #include "editor/image_list.h"
 #include "editor/settings_path.h"
 #include "platform/bitmap.h"
@@ -22,6 +26,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -29,6 +34,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QScreen>
 #include <QScrollBar>
@@ -125,6 +131,18 @@ TZoetraF::TZoetraF(const QString& settingsFile, Hooks hooks, QWidget* parent)
         hooks_.confirm = defaultConfirm;
     if (!hooks_.openUrl)
         hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    if (!hooks_.input)
+        hooks_.input = [this](const QString& title, const QString& prompt, const QString& initial) {
+            bool ok = false;
+            const QString answer = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, initial, &ok);
+            return ok ? answer : initial;
+        };
+    if (!hooks_.chooseFile)
+        hooks_.chooseFile = [](QFileDialog* dialog) {
+            if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+                return QString();
+            return dialog->selectedFiles().first();
+        };
     if (settingsFile_.isEmpty())
         settingsFile_ = settingsFilePath();
 
@@ -152,7 +170,8 @@ TZoetraF::~TZoetraF() { FormDestroy(); }
 
 void TZoetraF::FormCreate()
 {
-    // GIF library hook: add poDirect to the library's default paint options here.
+    // Every GIF image made from now on, the preview included, paints straight onto its target.
+    GIFDefaults().PaintOptions |= paintOption(poDirect);
     ExeDirectory = QCoreApplication::applicationDirPath() + '/';
     FrameCounter = 1;
     LoopCount = 0;
@@ -173,6 +192,7 @@ void TZoetraF::FormClose()
 {
     // Emptying the preview ends a running animation.
     ImageAnimate->clear();
+    previewGIF_.reset();
 }
 
 void TZoetraF::FormDestroy()
@@ -513,11 +533,15 @@ void TZoetraF::buildClientArea()
     velTabSection1 = new TvelTabSection(velTabBar1);
     velTabSection1->setObjectName("velTabSection1");
     velTabSection1->setCaption("Frames");
-    List = new QListWidget(velTabSection1);
+    List = new TFrameListBox(velTabSection1);
     List->setObjectName("List");
-    List->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    List->setUniformItemSizes(true);
-    List->setItemDelegate(new FixedRowHeightDelegate(32, List));
+    List->frameBitmap = [this](int row) -> const Bitmap* {
+        const TFramePicture* picture = FrameImage(row);
+        return picture ? &picture->picture() : nullptr;
+    };
+    connect(List, &TFrameListBox::currentMoved, this, &TZoetraF::ArrangeFrames);
+    connect(List, &QListWidget::itemClicked, this, [this] { ListClick(); });
+    connect(List, &QListWidget::itemDoubleClicked, this, [this] { Edit1Click(); });
     List->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(List, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { popupFramepop(List, List->viewport()->mapToGlobal(pos)); });
@@ -553,6 +577,13 @@ void TZoetraF::buildClientArea()
     panel5Layout->addWidget(CheckBoxMerge);
     panel5Layout->addWidget(CheckBoxCrop);
     panel5Layout->addWidget(anisize);
+    AssemblyProgress = new QProgressBar(Panel5);
+    AssemblyProgress->setObjectName("AssemblyProgress");
+    AssemblyProgress->setRange(0, 100);
+    AssemblyProgress->setTextVisible(false);
+    AssemblyProgress->setMaximumSize(120, 12);
+    AssemblyProgress->hide();
+    panel5Layout->addWidget(AssemblyProgress);
     panel5Layout->addStretch(1);
     panel2Layout->addWidget(Panel5);
 
@@ -874,6 +905,9 @@ void TZoetraF::popupFramepop(QWidget* source, const QPoint& globalPos)
 {
     PopupPoint = Point{globalPos.x(), globalPos.y()};
     framepopSource_ = source;
+    // The check shows the flag of the frame the menu works on (unchecked without one).
+    const TFramePicture* frame = framepopFrame();
+    Transparent1->setChecked(frame != nullptr && frame->isTransparent());
     framepop->popup(globalPos);
 }
 
@@ -891,12 +925,6 @@ void TZoetraF::New2Click()
 {
     if (hooks_.confirm("Confirm", "Do you want to erase all current Frames?"))
         ClearFrames();
-}
-
-void TZoetraF::Stop1Click()
-{
-    // The animation painter is stopped by the assembly code; the preview then shows a still.
-    showPreviewStopped();
 }
 
 void TZoetraF::Delete2Click() { Delete1Click(); }
@@ -948,17 +976,7 @@ void TZoetraF::About1Click()
 // ---------------------------------------------------------------------------------------
 // Commands filled in by the frame list, assembly, frame operations and wizards
 
-void TZoetraF::ClearFrames() { /* frame list: free every frame and empty List */ }
-void TZoetraF::Create1Click() { /* assembly: animate all frames */ }
-void TZoetraF::CreateSelection1Click() { /* assembly: animate the selected frames */ }
-void TZoetraF::Open2Click() { /* assembly: open a GIF as frames */ }
-void TZoetraF::ButtonSaveClick() { /* assembly: save the preview as GIF or BMP */ }
-void TZoetraF::Delete1Click() { /* frame list: delete the selected frames */ }
 void TZoetraF::Edit1Click() { /* tool window hand-off: edit the current frame in the Draw window */ }
-void TZoetraF::goNewClick() { /* frame list: insert a blank frame */ }
-void TZoetraF::Arrange1Click() { /* frame list: lay out the strip */ }
-void TZoetraF::DuplicateFrame() { /* frame list: copy the current frame */ }
-void TZoetraF::Delay1Click() { /* frame list: prompt for the current frame's delay */ }
 void TZoetraF::InsertWizardFrames() { /* wizards: insert the generated frames */ }
 void TZoetraF::Blur2Click() { /* frame operations */ }
 void TZoetraF::FlipLeftRight2Click() { /* frame operations */ }
@@ -970,18 +988,13 @@ void TZoetraF::Down1Click() { /* frame operations: scroll down */ }
 void TZoetraF::Left1Click() { /* frame operations: scroll left */ }
 void TZoetraF::Right1Click() { /* frame operations: scroll right */ }
 void TZoetraF::Invert1Click() { /* frame operations */ }
-void TZoetraF::FrameDelay1Click() { /* frame list: prompt for DefaultDelay */ }
 void TZoetraF::SetFrames1Click() { /* wizards: prompt for WizardFrameCount */ }
-void TZoetraF::SetLoops1Click() { /* assembly: prompt for LoopCount */ }
-// The check mark of DefTrans toggles itself; frames made from now on take it.
-void TZoetraF::DefTransClick() {}
 void TZoetraF::RotationAngle1Click() { /* frame operations: prompt for RotationAngle */ }
 void TZoetraF::TextWizardFont1Click() { /* text wizards */ }
 void TZoetraF::TextWizardText1Click() { /* text wizards: edit the lines in TTemplatesF */ }
 void TZoetraF::TextWizardColor1Click() { /* text wizards */ }
 void TZoetraF::AccentColor1Click() { /* text wizards */ }
 void TZoetraF::Optimize1Click() { /* frame operations: colour reduction window */ }
-void TZoetraF::Transparent1Click() { /* frame list: toggle the frame's transparency */ }
 void TZoetraF::Backgrounds1Click() { /* frame operations: QuickBack */ }
 void TZoetraF::Effect1Click() { /* frame operations: Painter Effects */ }
 void TZoetraF::MarkTextPosition1Click() { /* text wizards: MarkPosition */ }
@@ -996,4 +1009,3 @@ void TZoetraF::DownLeft2Click() { /* frame operations: shadow */ }
 void TZoetraF::DownRight2Click() { /* frame operations: shadow */ }
 void TZoetraF::N50Opaque1Click() { /* frame operations: overlay */ }
 void TZoetraF::N25Opaque1Click() { /* frame operations: overlay */ }
-void TZoetraF::Add1Click() { /* frame list: append the file selected in Files */ }

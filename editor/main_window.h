@@ -31,7 +31,9 @@ class QFrame;
 class QLabel;
 class QListView;
 class QListWidget;
+class QListWidgetItem;
 class QMenu;
+class QProgressBar;
 class QScrollArea;
 class QSplitter;
 class QStandardItemModel;
@@ -39,6 +41,10 @@ class QToolBar;
 class QToolButton;
 class QTreeView;
 class QUrl;
+class TFrameListBox;
+class TFramePicture;
+class TGIFImage;
+class TPainterReduceF;
 class TvelDriveComboBox;
 class TvelTabBar;
 class TvelTabSection;
@@ -61,6 +67,10 @@ public:
         std::function<bool(const QString& title, const QString& question)> confirm;
         // Opens a document in the desktop's viewer; false when that failed.
         std::function<bool(const QUrl& url)> openUrl;
+        // An input box; returns the answer, or initial when it is cancelled.
+        std::function<QString(const QString& title, const QString& prompt, const QString& initial)> input;
+        // Runs a file dialog; returns the chosen file, empty when it is cancelled.
+        std::function<QString(QFileDialog* dialog)> chooseFile;
     };
 
     // settingsFile empty: settingsFilePath(). Unset hooks use message boxes and
@@ -72,6 +82,9 @@ public:
 
     // Links to the tool windows the Tools menu shows (they are created after this window).
     void setToolWindows(QWidget* gifExplorer, QWidget* aviToGif, QWidget* gifToAvi);
+    // The colour reduction window whose choice ReduceFrame applies to every assembled frame.
+    // Without one, frames are reduced with its start-up choice.
+    void setReduceWindow(TPainterReduceF* reduceWindow);
 
     // ---- Working state of the editor ----
     int FrameWidth = 0;
@@ -105,6 +118,46 @@ public:
     // The animation was stopped and a still picture shows.
     void showPreviewStopped();
 
+    // ---- Frame list ----
+    int frameCount() const;
+    // The picture of the frame of list index (null when there is none).
+    TFramePicture* FrameImage(int index) const;
+    // The name part of the line of list index ("Frame3" of "Frame3=10").
+    QString frameName(int index) const;
+    // The value part of the line as an integer; 30 when it is not one.
+    int GetFrameDelay(int index) const;
+    // Appends a picture file as a frame (loader by extension, fitted to the frame size).
+    // Errors of the file pass on; no frame is added then.
+    void AddImageFile(const QString& path);
+    // Appends a picture as a frame, at its own size.
+    void Append(const Bitmap& picture);
+    void ArrangeFrames();
+    void ListClick();
+    void IFrameMouseDown(TFramePicture* picture);
+    // The drop of a drag within List at row: the current line moves there.
+    void ListDragDrop(int row);
+    void DeselectAll();
+    void GetWorkBitmap(int index);
+    void PutWorkBitmap(int index);
+    void ClearWorkBitmap();
+    void InsertWorkFrame();
+    // The frame framepop works on: its picture, or the current line's when it opened on List.
+    TFramePicture* framepopFrame() const;
+
+    // ---- Assembly, saving and opening ----
+    // Builds the animation of all frames or of the selected ones and shows it in the preview.
+    void CreateAnimation(bool all);
+    // Saves the preview to path: the GIF while it animates, the still bitmap once stopped.
+    void SavePreview(const QString& path);
+    // Reads a GIF file as frames, replacing the frames there are.
+    void OpenGIF(const QString& path);
+    // Appends image index of gif as a frame (skipped when its size is not the frame size).
+    void AddGIFFrame(TGIFImage& gif, int index);
+    // The assembled animation the preview plays (null when there is none).
+    const TGIFImage* previewGIF() const { return previewGIF_.get(); }
+    // The still picture of a stopped preview.
+    const Bitmap* previewStill() const { return previewStill_.get(); }
+
     // ---- The "Files" page ----
     // Folder shown in dirbox; empty when none is chosen.
     QString dirboxDirectory() const { return dirboxDirectory_; }
@@ -129,7 +182,7 @@ public:
     TvelTabBar* velTabBar1 = nullptr;
     TvelTabSection* velTabSection1 = nullptr;
     TvelTabSection* velTabSection2 = nullptr;
-    QListWidget* List = nullptr;
+    TFrameListBox* List = nullptr;
     TvelDriveComboBox* velDriveComboBox1 = nullptr;
     QTreeView* dirbox = nullptr;
     QListView* Files = nullptr;
@@ -139,6 +192,7 @@ public:
     QCheckBox* CheckBoxMerge = nullptr;
     QCheckBox* CheckBoxCrop = nullptr;
     QLabel* anisize = nullptr;
+    QProgressBar* AssemblyProgress = nullptr; // progress of the assembly, shown while it runs
     QLabel* ImageAnimate = nullptr;
 
     QFileDialog* SaveDialog = nullptr;
@@ -334,6 +388,17 @@ private:
     void selectDirboxFolder(const QString& folder);
     QToolButton* addToolButton(const char* name, const QString& hint, int image);
     void reportError(const QString& text);
+    // Runs a command; an error is shown with its message.
+    void guarded(const std::function<void()>& command);
+    QString askInput(const QString& title, const QString& prompt, const QString& initial);
+    TFramePicture* createFramePicture();
+    // delay < 0: DefaultDelay.
+    QListWidgetItem* insertFrameLine(int row, TFramePicture* picture, int delay = -1);
+    void appendGIFFrame(TGIFImage& gif, int index, Bitmap picture);
+    void startPreview();
+    void updateStripExtent();
+    void showPreviewPicture(const Bitmap& bitmap);
+    void reduceFrame(Bitmap& bitmap);
 
     QString settingsFile_;
     QString dirboxDirectory_;
@@ -346,6 +411,9 @@ private:
     QPointer<QWidget> aviToGif_;
     QPointer<QWidget> gifToAvi_;
     QPointer<QWidget> framepopSource_;
+    QPointer<TPainterReduceF> reduceWindow_;
+    std::unique_ptr<TGIFImage> previewGIF_;
+    std::unique_ptr<Bitmap> previewStill_;
     QFileSystemModel* dirModel_ = nullptr;
     QFileSystemModel* fileModel_ = nullptr;
     QStandardItemModel* noFilesModel_ = nullptr;

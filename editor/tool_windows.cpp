@@ -44,8 +44,3 @@ Tgif2aviF::Tgif2aviF(QWidget* parent)
     : ToolWindowPlaceholder("gif2aviF", "GIF to AVI converter", "The GIF to AVI converter", parent)
 {
 }
-
-TPainterReduceF::TPainterReduceF(QWidget* parent)
-    : ToolWindowPlaceholder("PainterReduceF", "GIF Optimizer", "The GIF Optimizer (colour reduction)", parent)
-{
-}

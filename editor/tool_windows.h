@@ -53,9 +53,3 @@ class Tgif2aviF : public ToolWindowPlaceholder {
 public:
     explicit Tgif2aviF(QWidget* parent = nullptr);
 };
-
-class TPainterReduceF : public ToolWindowPlaceholder {
-    Q_OBJECT
-public:
-    explicit TPainterReduceF(QWidget* parent = nullptr);
-};

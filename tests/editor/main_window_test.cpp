@@ -2,6 +2,7 @@
 
 #include "editor/controls/tab_bar.h"
 #include "editor/drive_combo_box.h"
+#include "editor/frame_list_box.h"
 #include "editor/image_list.h"
 
 #include "version.h"

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "editor/templates_window.h"
+#include "color/window/painter_reduce_window.h"
 #include "editor/tool_windows.h"
 
 #include "platform/exceptions.h"
