@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 using namespace giftest;
 
@@ -323,4 +324,20 @@ TEST(Reader, CodesSpanningTinySubBlocks)
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_EQ(r.image->Images().Items(0).Data(), pixels);
     EXPECT_GT(codes.codes.size(), 500u);
+}
+
+TEST(Reader, FilesThroughTheGraphicInterface)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "zoetra-gif-tests-files";
+    std::filesystem::create_directories(dir);
+    TGIFImage image;
+    image.loadFromFile(std::string(ZOETRA_SAMPLE_DIR) + "/bricks-dither.gif");
+    ASSERT_EQ(image.width(), 160);
+    ASSERT_EQ(image.height(), 120);
+    image.saveToFile(dir / "copy.gif");
+    TGIFImage copy;
+    copy.loadFromFile(dir / "copy.gif");
+    ASSERT_EQ(copy.Images().Count(), 1);
+    EXPECT_EQ(copy.Images().Items(0).Data(), image.Images().Items(0).Data());
+    std::filesystem::remove_all(dir);
 }
