@@ -14,6 +14,7 @@
 #include <vector>
 
 class Bitmap;
+class Canvas;
 class Palette;
 class TGIFPainter;
 class TGIFSubImage;
@@ -32,7 +33,7 @@ public:
     int width() const override { return GetWidth(); }
     int height() const override { return GetHeight(); }
     bool empty() const override { return GetEmpty(); }
-    // Frames are not rendered to bitmaps by this library yet, so drawing paints nothing.
+    // The platform's drawing entry: Draw.
     void draw(Canvas& canvas, const Rect& rect) const override;
     void loadFromStream(Stream& stream) override { LoadFromStream(stream); }
     void saveToStream(Stream& stream) const override { SaveToStream(stream); }
@@ -51,9 +52,28 @@ public:
     void Clear();
     // Appends the frame (made for this image) and takes ownership; returns its index.
     int Add(std::unique_ptr<TGIFSubImage> frame);
-    // Other graphics become frames through bitmap conversion, which this library does not
-    // offer yet: fails with "Object type not supported for operation".
+    // A new frame converted from a bitmap or another graphic (TGIFSubImage::Assign); a GIF
+    // image adds copies of its frames' first frame.
     int Add(const Graphic& source);
+    // Clears and takes a single frame made from the graphic (another TGIFImage: Assign).
+    void AssignGraphic(const Graphic& source);
+    // Receives GetBitmap.
+    void AssignTo(::Bitmap& destination);
+
+    // The logical screen with frame 0 (none without frames), cached in CachedBitmap.
+    ::Bitmap* GetBitmap();
+    // CachedBitmap, or a new one of the logical screen's size with the image's palette.
+    ::Bitmap* NewBitmap();
+    // Draws one frame still, or starts the image's painter for an animation.
+    void Draw(Canvas& canvas, const Rect& rect);
+    // poDither set, and poAutoDither unset or a low-colour display.
+    bool DitherNeeded() const;
+
+    // Clipboard: the GIF file bytes under GIFClipboardMimeType plus an image of GetBitmap.
+    // Nothing for an empty image.
+    void SaveToClipboard() const;
+    // GIF bytes, or else an image, from the clipboard; "Unsupported clipboard format" otherwise.
+    void LoadFromClipboard();
 
     TGIFFormatVersion RequiredVersion() const;
     int BitsPerPixel() const;
@@ -71,12 +91,14 @@ public:
     // Raises OnWarning when assigned.
     virtual void Warning(const TGIFObject* sender, int severity, const std::string& message) const;
 
-    // Attached painters and the cached picture. Painters are not part of this library yet, so
-    // with none attached stopping them changes nothing; FreeBitmap drops the cached picture.
+    // Attached painters and the cached picture.
     void StopPainters();
     void StopDrawing();
     void FreeBitmap();
-    const Palette* GetPalette() const { return GlobalPalette.get(); }
+    // The cached bitmap's palette, GlobalPalette, the web palette while dithering, the first
+    // frame's palette (global table empty) or the global table's. Re-entry fails with "No global
+    // or local color table defined".
+    const Palette* GetPalette();
     // Replaces the cached palette (null: none) and drops the cached picture.
     void SetPalette(std::unique_ptr<Palette> palette);
 
@@ -104,6 +126,12 @@ public:
     TColor BackgroundPaintColor;
     TGIFPaintEvent OnPaintStart, OnPaintFrame, OnAfterPaintFrame, OnPaintLoop, OnPaintEnd;
 
+    // One table for all frames, ordered by use (gif_optimizer.cpp).
+    void MergeColorMaps();
+    // Sorting, clean-up, merging and cropping of the frames; "Invalid reduction method" for
+    // osReduceColors with rdPalette without osCleanup. No colour reduction is done.
+    void Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TDitherMethod dither, int bits);
+
     // Reports progress through the graphic's progress event.
     void Progress(ProgressStage stage, int percent, bool redrawNow, const std::string& message) const;
 
@@ -114,9 +142,14 @@ private:
     TGIFImageList images_;
     std::unique_ptr<TGIFHeader> header_;
     int animationSpeed_;
+    bool gettingPalette_ = false;
+    bool paletteModified_ = false;
     // Pixels allocated for frames during the current read (bounded by giflimits).
     std::int64_t pixelsRead_ = 0;
 };
+
+// MIME type of the GIF bytes on the clipboard.
+inline constexpr const char* GIFClipboardMimeType = "image/gif";
 
 // Registers TGIFImage for the extension "gif" ("GIF Image"); done once per process.
 void RegisterGIFFormat();

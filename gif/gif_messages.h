@@ -35,6 +35,8 @@ inline constexpr const char* FormatName = "GIF Image";
 inline constexpr const char* InvalidCodeSize = "Invalid LZW minimum code size";
 inline constexpr const char* FrameTooLarge = "Image dimensions exceed the supported size";
 inline constexpr const char* ImageTooLarge = "Image holds more pixels than supported";
+// Pixels replaced through Data() by a buffer of another size than Width x Height.
+inline constexpr const char* DataSizeMismatch = "Pixel data does not match the image size";
 
 // Progress texts.
 inline constexpr const char* Loading = "Loading...";

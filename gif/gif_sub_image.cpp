@@ -208,6 +208,8 @@ void TGIFSubImage::SaveToStream(Stream& stream) const
     extensions_.SaveToStream(stream);
     if (Empty())
         return;
+    if (DataSize() != std::int64_t(width_) * height_)
+        throw GIFException(gifmsg::DataSizeMismatch);
     UpdatePackedFields();
     std::uint8_t descriptor[10];
     // The reader takes whatever byte stands in front of a descriptor; a file always gets ",".

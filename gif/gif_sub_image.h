@@ -12,6 +12,8 @@
 #include <vector>
 
 class Bitmap;
+class Canvas;
+class Graphic;
 class Palette;
 class TGIFGraphicControlExtension;
 
@@ -57,7 +59,8 @@ public:
     void FreeData();
     // Allocates when needed; throws "Image is empty" for a frame without pixels.
     void EnsureData();
-    // Pixel indexes, Width x Height bytes, top row first, no padding.
+    // Pixel indexes, Width x Height bytes, top row first, no padding. Whoever replaces the
+    // buffer keeps that size; writing a frame whose buffer has another size fails.
     std::vector<std::uint8_t>& Data() { return data_; }
     const std::vector<std::uint8_t>& Data() const { return data_; }
     std::int64_t DataSize() const { return std::int64_t(data_.size()); }
@@ -90,9 +93,49 @@ public:
     void ResetPalette();
     bool HasBitmap() const { return bitmap_ != nullptr; }
 
+    // Conversion from and to bitmaps (gif_bitmap_conversion.cpp) -------------------------------
+    // A 1-, 4- or 8-bit bitmap becomes a frame with exactly its colours; any other format goes
+    // through ReduceToPalette with the image's settings first. A bitmap marked transparent gets
+    // its bottom-left colour as the frame's transparent colour (when the table has room).
+    void Assign(const ::Bitmap& source);
+    // Bitmaps, icons (their mask becomes transparency), GIF images (their first frame) and any
+    // other graphic drawn into a 24-bit bitmap.
+    void AssignGraphic(const Graphic& source);
+    // The rendered frame; renders when needed; null for an Empty frame or an aborted render.
+    ::Bitmap* GetBitmap();
+    // FreeBitmap, then Assign from the bitmap unless it is null.
+    void SetBitmap(const ::Bitmap* source);
+    void AssignTo(::Bitmap& destination);
+    // Monochrome mask of the frame (index 1 = transparent); null when no pixel is transparent.
+    const ::Bitmap* Mask() const { return mask_.get(); }
+    // Renders again when the mask is still to be made; true when a mask exists.
+    bool HasMask();
+    // The bitmap's palette, the cached one, the web palette while dithering, the image's palette
+    // for a frame without a local table, or the local table's.
+    const ::Palette* GetPalette();
+    void SetPalette(std::unique_ptr<::Palette> palette);
+    // Sorts the table by use, adds black and makes every pixel whose mask pixel is not 0
+    // transparent (mask of the frame's size, any format).
+    void ApplyMask(const ::Bitmap& mask);
+    // Where the frame lands when the logical screen is drawn into rect.
+    Rect ScaleRect(const Rect& rect) const;
+    // Draws the frame into rect (placed by ScaleRect unless tiled); with transparent, the
+    // masked pixels keep the destination.
+    void Draw(Canvas& canvas, const Rect& rect, bool tile, bool transparent);
+
+    // Optimizer (gif_optimizer.cpp) ------------------------------------------------------------
+    // Makes pixels that repeat the frame below transparent.
+    void MergeWith(TGIFSubImage* below);
+    // Cuts transparent borders off a transparent frame (clears a frame with nothing visible).
+    void Crop();
+
 private:
     friend class TGIFImage;
     void readPixels(Stream& stream);
+    void render();
+    void renderPlain(const ::Palette& palette);
+    void renderDithered(const ::Palette& palette);
+    void importBitmap(const ::Bitmap& source);
 
     TGIFLocalColorMap colorMap_;
     std::vector<std::uint8_t> data_;

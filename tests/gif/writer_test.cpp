@@ -118,6 +118,19 @@ TEST(Writer, PixelOutsideTheTableFails)
     }
 }
 
+TEST(Writer, PixelBufferOfTheWrongSizeIsRefused)
+{
+    auto image = makeImage(4, 4, 2, {});
+    image->Images().Items(0).Data().resize(5);
+    MemoryStream out;
+    try {
+        image->SaveToStream(out);
+        FAIL();
+    } catch (const GIFException& e) {
+        EXPECT_STREQ(e.what(), "Pixel data does not match the image size");
+    }
+}
+
 TEST(Writer, EmptyFrameWritesOnlyItsExtensions)
 {
     auto image = makeImage(1, 1, 2, {1});
