@@ -3,6 +3,7 @@
 
 ZOETRA_BUILD_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev fonts-liberation fonts-dejavu-core"
 ZOETRA_TEST_PACKAGES="libgtest-dev libgmock-dev libgif-dev xauth xvfb"
+ZOETRA_BENCH_PACKAGES="libgif-dev libimagequant-dev imagemagick gifsicle"
 
 zoetra_install_packages() {
     local missing=()
