@@ -111,10 +111,14 @@ void TGIFApplicationExtension::LoadData(Stream&)
 
 void TGIFUnknownAppExtension::SaveData(Stream& stream) const
 {
-    for (const auto& block : Blocks) {
-        stream.writeByte(std::uint8_t(block.Size()));
-        stream.writeBuffer(block.Data.data(), block.Size());
-    }
+    // Blocks as read are 1..255 bytes and go out unchanged; a longer one made in memory is cut
+    // into sub-blocks of 255, an empty one writes nothing (it would end the data).
+    for (const auto& block : Blocks)
+        for (std::size_t pos = 0; pos < block.Data.size(); pos += 255) {
+            const std::size_t n = std::min<std::size_t>(255, block.Data.size() - pos);
+            stream.writeByte(std::uint8_t(n));
+            stream.writeBuffer(block.Data.data() + pos, std::int64_t(n));
+        }
     stream.writeByte(0);
 }
 

@@ -266,3 +266,16 @@ TEST(Extensions, CommonReadingChecksIntroducerAndLabel)
         }
     }
 }
+
+TEST(Extensions, UnknownApplicationBlocksMadeInMemoryStayValid)
+{
+    TGIFImage image;
+    TGIFSubImage frame(&image);
+    TGIFUnknownAppExtension app(&frame);
+    app.SetIdentifier("ZOETRA  1.0");
+    app.Blocks = {TGIFBlock{Bytes(300, 5)}, TGIFBlock{}, TGIFBlock{Bytes{9}}};
+    const Bytes bytes = saved(app);
+    const Bytes expected = Bytes{0x21, 0xFF, 11} + text("ZOETRA  1.0") + Bytes{255} + Bytes(255, 5) + Bytes{45} +
+                           Bytes(45, 5) + Bytes{1, 9, 0};
+    EXPECT_EQ(bytes, expected);
+}
