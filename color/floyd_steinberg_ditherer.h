@@ -21,6 +21,22 @@ public:
         return ditherWith(*lookup_, red, green, blue, outRed, outGreen, outBlue);
     }
     void StartNextRow() override;
+    // Passes over the current pixel without taking part in the diffusion: the error waiting for
+    // it is dropped and it spreads none (pixels that are not drawn, such as transparent ones).
+    void SkipPixel()
+    {
+        if (unsigned(column_) >= unsigned(width_))
+            throw ERangeError("Dither column out of range");
+        buffer_.at(0, 0, column_)[-direction_] = belowBack_[0];
+        buffer_.at(0, 1, column_)[-direction_] = belowBack_[1];
+        buffer_.at(0, 2, column_)[-direction_] = belowBack_[2];
+        for (int c = 0; c < 3; ++c) {
+            belowBack_[c] = below_[c];
+            below_[c] = 0;
+            carry_[c] = 0;
+        }
+        column_ += direction_;
+    }
 
     template <class Lookup>
     std::uint8_t ditherWith(Lookup& lookup, std::uint8_t red, std::uint8_t green, std::uint8_t blue,

@@ -35,11 +35,6 @@ TGIFImage::~TGIFImage()
     header_.reset();
 }
 
-void TGIFImage::draw(Canvas&, const Rect&) const
-{
-    // Frames are not rendered to bitmaps by this library yet; see the header.
-}
-
 std::unique_ptr<Graphic> TGIFImage::clone() const
 {
     auto copy = std::make_unique<TGIFImage>();
@@ -75,15 +70,6 @@ void TGIFImage::FreeBitmap()
     CachedBitmap.reset();
 }
 
-void TGIFImage::SetPalette(std::unique_ptr<Palette> palette)
-{
-    if (palette.get() == GlobalPalette.get())
-        return;
-    GlobalPalette = std::move(palette);
-    if (CachedBitmap)
-        FreeBitmap();
-}
-
 void TGIFImage::SetAnimationSpeed(int value)
 {
     animationSpeed_ = std::clamp(value, 0, 1000);
@@ -110,13 +96,6 @@ int TGIFImage::Add(std::unique_ptr<TGIFSubImage> frame)
     FreeBitmap();
     changed();
     return index;
-}
-
-int TGIFImage::Add(const Graphic& source)
-{
-    (void)source;
-    // Turning a bitmap or another graphic into a frame needs the bitmap conversion.
-    throw GIFException(gifmsg::UnsupportedObject);
 }
 
 TGIFFormatVersion TGIFImage::RequiredVersion() const

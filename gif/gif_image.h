@@ -143,6 +143,7 @@ private:
     std::unique_ptr<TGIFHeader> header_;
     int animationSpeed_;
     bool gettingPalette_ = false;
+    bool drawing_ = false;
     bool paletteModified_ = false;
     // Pixels allocated for frames during the current read (bounded by giflimits).
     std::int64_t pixelsRead_ = 0;

@@ -192,9 +192,9 @@ TEST(ColorMap, ImportingAnEmptyPaletteDoesNotSignalAChange)
     TGIFImage image;
     image.SetPalette(std::make_unique<Palette>(std::vector<PaletteEntry>{{1, 2, 3, 0}}));
     image.GlobalColorMap().ImportPalette(Palette());
-    EXPECT_TRUE(image.GetPalette());
+    EXPECT_TRUE(image.GlobalPalette);
     image.GlobalColorMap().Add(clRed);
-    EXPECT_FALSE(image.GetPalette());
+    EXPECT_FALSE(image.GlobalPalette);
 }
 
 TEST(ColorMap, SortByUseReordersRemapsAndDropsUnused)

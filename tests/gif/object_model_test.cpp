@@ -227,13 +227,11 @@ TEST(ObjectModel, AddingAnotherGraphicIsNotSupported)
         EXPECT_STREQ(e.what(), "Object type not supported for operation");
     }
     EXPECT_TRUE(image.GetEmpty());
+    // A bitmap is converted into a frame of this image.
     Bitmap bitmap(2, 2);
-    try {
-        image.Add(bitmap);
-        FAIL();
-    } catch (const GIFException& e) {
-        EXPECT_STREQ(e.what(), "Object type not supported for operation");
-    }
+    EXPECT_EQ(image.Add(bitmap), 0);
+    EXPECT_EQ(image.Images().Items(0).Image(), &image);
+    EXPECT_EQ(image.Images().Items(0).Width(), 2);
 }
 
 TEST(ObjectModel, ScreenDescriptorPackedFields)

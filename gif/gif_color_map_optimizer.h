@@ -1,0 +1,35 @@
+#pragma once
+// TColorMapOptimizer: replaces the global and every local colour table of an image by one
+// global table of at most 256 colours, most used first, and rewrites the pixels.
+
+#include "gif/gif_histogram.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TGIFImage;
+
+class TColorMapOptimizer {
+public:
+    explicit TColorMapOptimizer(TGIFImage& image);
+    TColorMapOptimizer(const TColorMapOptimizer&) = delete;
+    TColorMapOptimizer& operator=(const TColorMapOptimizer&) = delete;
+
+    // The caller keeps the image's painters stopped while this runs.
+    void Optimize();
+
+private:
+    void processImage();
+    void mergeEqualColors();
+    void chooseColors();
+    void applyTable();
+
+    TGIFImage* image_;
+    std::vector<std::unique_ptr<THistogram>> histograms_;
+    std::vector<THistogramEntry*> list_;
+    std::uint8_t newMap_[256][3] = {};
+    int colorCount_ = 0;
+    bool transparencyUsed_ = false;
+    int transparentIndex_ = 0;
+};
