@@ -4,11 +4,12 @@
 #include <stdexcept>
 
 const char* const benchUsage =
-    "usage: zoetra-bench [--quick] [--json FILE] [--data DIR] [--repetitions N]\n"
+    "usage: zoetra-bench [--quick] [--json FILE] [--data DIR] [--repetitions N] [--only GROUP]\n"
     "  --quick          a reduced set of figures (well under a minute)\n"
     "  --json FILE      also write every figure with its unit, reference and ratio as JSON\n"
     "  --data DIR       folder of the sample pictures (default: the shared bench-data folder)\n"
-    "  --repetitions N  repetitions per figure (the median is reported; default 3 to 7)\n";
+    "  --repetitions N  repetitions per figure (the median is reported; default 3 to 7)\n"
+    "  --only GROUP     only one group of figures: gif, reduction or assembly\n";
 
 int BenchOptions::reps(int fullDefault) const
 {
@@ -45,6 +46,10 @@ BenchOptions parseOptions(int argc, char** argv)
             if (used != v.size() || n < 1 || n > 1000)
                 throw std::invalid_argument("--repetitions needs a number from 1 to 1000");
             options.repetitions = n;
+        } else if (arg == "--only") {
+            options.only = value();
+            if (options.only != "gif" && options.only != "reduction" && options.only != "assembly")
+                throw std::invalid_argument("--only needs gif, reduction or assembly");
         } else if (arg == "--help" || arg == "-h")
             options.help = true;
         else

@@ -9,6 +9,7 @@ struct BenchOptions {
     std::string jsonPath;        // --json FILE
     std::filesystem::path dataDir = ZOETRA_SAMPLE_DIR; // --data DIR
     int repetitions = 0;         // --repetitions N; 0: the group's default
+    std::string only;            // --only gif|reduction|assembly: one group
     bool help = false;
 
     // Repetitions of a figure whose full-run default is fullDefault (the quick run uses 3 at most).

@@ -4,6 +4,7 @@
 #include "bench/bench_options.h"
 #include "bench/benchmark_groups.h"
 #include "bench/figure_table.h"
+#include "bench/timing.h"
 
 #include <QGuiApplication>
 
@@ -72,13 +73,17 @@ int main(int argc, char** argv)
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    setMinimumMeasuringTime(options.quick ? 0.05 : 0.5);
 
     const std::string loadBefore = loadAverage();
     FigureTable table;
     try {
-        runGifBenchmarks(options, table);
-        runReductionBenchmarks(options, table);
-        runAssemblyBenchmarks(options, table);
+        if (options.only.empty() || options.only == "gif")
+            runGifBenchmarks(options, table);
+        if (options.only.empty() || options.only == "reduction")
+            runReductionBenchmarks(options, table);
+        if (options.only.empty() || options.only == "assembly")
+            runAssemblyBenchmarks(options, table);
     } catch (const std::exception& e) {
         std::cerr << "zoetra-bench: error: " << e.what() << "\n";
         return 1;
@@ -88,7 +93,7 @@ int main(int argc, char** argv)
         machineDescription() + "; load average before " + loadBefore + ", after " + loadAfter;
 
     std::cout << "zoetra-bench" << (options.quick ? " --quick" : "") << "\n" << machine << "\n";
-    std::cout << "Each figure is the median of several runs; ratio = ours / reference.\n";
+    std::cout << "Each figure is the median of several runs (scaling: of the fastest runs); ratio = ours / reference.\n";
     table.print(std::cout);
     if (!options.jsonPath.empty()) {
         try {
