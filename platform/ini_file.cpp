@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include "platform/integer_text.h"
+
 #include "platform/exceptions.h"
 #include "platform/stream.h"
 
@@ -144,53 +146,6 @@ std::vector<std::string> loadLines(const std::filesystem::path& path)
 
 bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
 
-std::optional<int> parseInteger(const std::string& text)
-{
-    std::string t = trimmed(text);
-    if (t.empty())
-        return std::nullopt;
-    bool negative = false;
-    std::size_t i = 0;
-    if (t[0] == '+' || t[0] == '-') {
-        negative = t[0] == '-';
-        i = 1;
-    }
-    int base = 10;
-    if (i < t.size() && t[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= t.size())
-        return std::nullopt;
-    std::int64_t value = 0;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        value = value * base + digit;
-        if (value > std::int64_t(std::numeric_limits<std::uint32_t>::max()))
-            return std::nullopt;
-    }
-    if (base == 16 && !negative) {
-        // Hexadecimal texts cover the whole 32-bit pattern ($FFFFFFFF is -1).
-        return static_cast<int>(static_cast<std::uint32_t>(value));
-    }
-    if (negative)
-        value = -value;
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(value);
-}
 
 } // namespace
 
@@ -211,7 +166,7 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const
 {
-    return parseInteger(ReadString(section, key, std::string())).value_or(defaultValue);
+    return parseIntegerText(ReadString(section, key, std::string())).value_or(defaultValue);
 }
 
 bool IniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const

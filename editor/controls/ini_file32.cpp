@@ -1,6 +1,7 @@
 #include "editor/controls/ini_file32.h"
 
 #include "platform/exceptions.h"
+#include "platform/integer_text.h"
 #include "platform/stream.h"
 
 #include <cstdint>
@@ -103,62 +104,6 @@ std::vector<std::string> loadLines(const std::filesystem::path& path)
 
 bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
 
-std::optional<std::int64_t> parseDigits(const std::string& s, std::size_t pos, int base)
-{
-    if (pos >= s.size())
-        return std::nullopt;
-    std::int64_t v = 0;
-    for (; pos < s.size(); ++pos) {
-        const char c = s[pos];
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return std::nullopt;
-        v = v * base + d;
-        if (v > 0xFFFFFFFFLL)
-            return std::nullopt;
-    }
-    return v;
-}
-
-// Hexadecimal digits as a 32-bit pattern (values above 0x7FFFFFFF wrap to negative).
-std::optional<int> hexValue(const std::string& s, std::size_t pos)
-{
-    const auto v = parseDigits(s, pos, 16);
-    if (!v)
-        return std::nullopt;
-    return int(static_cast<std::int32_t>(static_cast<std::uint32_t>(*v)));
-}
-
-// A decimal integer with an optional sign, or "$" and hexadecimal digits.
-std::optional<int> integerValue(const std::string& s)
-{
-    std::size_t pos = 0;
-    bool negative = false;
-    if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
-        negative = s[pos] == '-';
-        ++pos;
-    }
-    if (pos < s.size() && s[pos] == '$') {
-        const auto v = hexValue(s, pos + 1);
-        if (!v)
-            return std::nullopt;
-        return negative ? int(0u - static_cast<std::uint32_t>(*v)) : *v;
-    }
-    const auto v = parseDigits(s, pos, 10);
-    if (!v)
-        return std::nullopt;
-    const std::int64_t signedValue = negative ? -*v : *v;
-    if (signedValue < INT32_MIN || signedValue > INT32_MAX)
-        return std::nullopt;
-    return int(signedValue);
-}
-
 } // namespace
 
 TIniFile32::TIniFile32(std::filesystem::path fileName) : fileName_(std::move(fileName))
@@ -205,13 +150,8 @@ std::string TIniFile32::ReadString(const std::string& section, const std::string
 
 int TIniFile32::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const
 {
-    const std::string t = ReadString(section, key, std::string());
-    std::optional<int> v;
-    if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
-        v = hexValue(t, 2);
-    else
-        v = integerValue(t);
-    return v ? *v : defaultValue;
+    // "0x" hexadecimal, or the platform's conversion (decimal, "$" hexadecimal).
+    return parseIntegerText(ReadString(section, key, std::string())).value_or(defaultValue);
 }
 
 bool TIniFile32::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const
