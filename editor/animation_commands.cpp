@@ -10,6 +10,7 @@
 #include "editor/busy_cursor.h"
 #include "editor/frame_list_box.h"
 #include "editor/frame_picture.h"
+#include "editor/preview_image.h"
 #include "gif/gif_extension_list.h"
 #include "gif/gif_graphic_control_extension.h"
 #include "gif/gif_image.h"
@@ -62,11 +63,16 @@ void TZoetraF::reduceFrame(Bitmap& bitmap)
 
 void TZoetraF::showPreviewPicture(const Bitmap& bitmap)
 {
-    if (bitmap.empty()) {
-        ImageAnimate->clear();
-        return;
-    }
-    ImageAnimate->setPixmap(QPixmap::fromImage(bitmap.toQImage().copy()));
+    stopPreview();
+    ImageAnimate->showBitmap(bitmap);
+}
+
+void TZoetraF::stopPreview()
+{
+    if (previewGIF_)
+        previewGIF_->StopPainters();
+    if (ImageAnimate)
+        ImageAnimate->clearPicture();
 }
 
 void TZoetraF::Create1Click()
@@ -135,6 +141,7 @@ void TZoetraF::CreateAnimation(bool all)
         reportError(error);
         return;
     }
+    stopPreview();
     previewGIF_ = std::move(gif);
     previewStill_.reset();
     startPreview();
@@ -143,16 +150,15 @@ void TZoetraF::CreateAnimation(bool all)
 
 void TZoetraF::startPreview()
 {
-    if (!previewGIF_ || previewGIF_->GetEmpty()) {
-        ImageAnimate->clear();
-        return;
-    }
-    showPreviewPicture(firstImageAtScreenSize(*previewGIF_));
+    stopPreview();
+    if (previewGIF_)
+        ImageAnimate->play(*previewGIF_);
 }
 
 void TZoetraF::Stop1Click()
 {
-    previewGIF_.reset(); // ends the animation
+    stopPreview(); // ends the animation
+    previewGIF_.reset();
     previewStill_ = std::make_unique<Bitmap>(*WorkBitmap);
     showPreviewPicture(*previewStill_);
     showPreviewStopped();

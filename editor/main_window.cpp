@@ -4,6 +4,7 @@
 #include "editor/drive_combo_box.h"
 #include "editor/frame_list_box.h"
 #include "editor/frame_picture.h"
+#include "editor/preview_image.h"
 #include "gif/gif_defaults.h"
 #include "gif/gif_image.h"
 #include "editor/image_list.h"
@@ -191,7 +192,7 @@ void TZoetraF::FormCreate()
 void TZoetraF::FormClose()
 {
     // Emptying the preview ends a running animation.
-    ImageAnimate->clear();
+    stopPreview();
     previewGIF_.reset();
 }
 
@@ -200,6 +201,8 @@ void TZoetraF::FormDestroy()
     if (destroyed_)
         return;
     destroyed_ = true;
+    stopPreview();
+    previewGIF_.reset();
     WorkBitmap.reset();
     TextWizardFont = QFont();
     TextWizardLines.clear();
@@ -587,7 +590,7 @@ void TZoetraF::buildClientArea()
     panel5Layout->addStretch(1);
     panel2Layout->addWidget(Panel5);
 
-    ImageAnimate = new QLabel(Panel2);
+    ImageAnimate = new TPreviewImage(Panel2);
     ImageAnimate->setObjectName("ImageAnimate");
     ImageAnimate->setAlignment(Qt::AlignCenter);
     ImageAnimate->setToolTip("Animated GIF\npreview window");

@@ -45,6 +45,7 @@ class TFrameListBox;
 class TFramePicture;
 class TGIFImage;
 class TPainterReduceF;
+class TPreviewImage;
 class TvelDriveComboBox;
 class TvelTabBar;
 class TvelTabSection;
@@ -193,7 +194,7 @@ public:
     QCheckBox* CheckBoxCrop = nullptr;
     QLabel* anisize = nullptr;
     QProgressBar* AssemblyProgress = nullptr; // progress of the assembly, shown while it runs
-    QLabel* ImageAnimate = nullptr;
+    TPreviewImage* ImageAnimate = nullptr;
 
     QFileDialog* SaveDialog = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
@@ -396,6 +397,8 @@ private:
     QListWidgetItem* insertFrameLine(int row, TFramePicture* picture, int delay = -1);
     void appendGIFFrame(TGIFImage& gif, int index, Bitmap picture);
     void startPreview();
+    // Stops the preview's painters; the preview then shows nothing.
+    void stopPreview();
     void updateStripExtent();
     void showPreviewPicture(const Bitmap& bitmap);
     void reduceFrame(Bitmap& bitmap);

@@ -1,14 +1,44 @@
 #include "editor/assembly/gif_operations.h"
 
 #include "gif/gif_image.h"
+#include "gif/gif_image_list.h"
+#include "gif/gif_sub_image.h"
 #include "gif/gif_types.h"
 
-// Rendering GIF frames to bitmaps and optimizing belong to the GIF library.
-Bitmap firstImageAtScreenSize(TGIFImage&) { throw GIFException("Object type not supported for operation"); }
-Bitmap frameBitmap(TGIFImage&, int) { throw GIFException("Object type not supported for operation"); }
-Bitmap imageBitmap(TGIFImage&) { throw GIFException("Object type not supported for operation"); }
-void mergeColorMaps(TGIFImage&) { throw GIFException("Object type not supported for operation"); }
-void optimizeAnimation(TGIFImage&, bool, bool, TReductionMethod, TDitherMethod)
+namespace {
+
+// A copy of a rendered picture, as a plain bitmap (no transparency marking).
+Bitmap copyOf(const Bitmap* picture)
 {
-    throw GIFException("Object type not supported for operation");
+    if (picture == nullptr)
+        throw GIFException("Image is empty");
+    Bitmap copy = *picture;
+    copy.setTransparent(false);
+    return copy;
+}
+
+} // namespace
+
+Bitmap firstImageAtScreenSize(TGIFImage& gif) { return copyOf(gif.GetBitmap()); }
+
+Bitmap frameBitmap(TGIFImage& gif, int index) { return copyOf(gif.Images().Items(index).GetBitmap()); }
+
+Bitmap imageBitmap(TGIFImage& gif)
+{
+    Bitmap picture;
+    gif.AssignTo(picture);
+    return picture;
+}
+
+void mergeColorMaps(TGIFImage& gif) { gif.MergeColorMaps(); }
+
+void optimizeAnimation(TGIFImage& gif, bool merge, bool crop, TReductionMethod method, TDitherMethod dither)
+{
+    TGIFOptimizeSteps steps = 0;
+    if (merge)
+        steps |= TGIFOptimizeSteps(1u << osMerge);
+    if (crop)
+        steps |= TGIFOptimizeSteps(1u << osCrop);
+    if (steps != 0)
+        gif.Optimize(steps, method, dither, 0);
 }

@@ -1,7 +1,9 @@
 #include "app/application.h"
 #include "editor/templates_window.h"
 #include "color/window/painter_reduce_window.h"
+#include "editor/preview_image.h"
 #include "editor/tool_windows.h"
+#include "platform/bitmap.h"
 
 #include "platform/exceptions.h"
 
@@ -141,14 +143,15 @@ TEST_F(StartupTest, ClosingTheMainWindowEmptiesThePreviewAndAnnouncesTheEnd)
     TZoetraF window(dir_.filePath("zoetra.ini"), quietHooks());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QPixmap still(10, 10);
-    still.fill(Qt::red);
-    window.ImageAnimate->setPixmap(still);
+    Bitmap still(10, 10, pf24bit);
+    still.fill(clRed);
+    window.ImageAnimate->showBitmap(still);
+    ASSERT_TRUE(window.ImageAnimate->hasPicture());
     int closed = 0;
     QObject::connect(&window, &TZoetraF::closed, [&] { ++closed; });
     EXPECT_TRUE(window.close());
     EXPECT_EQ(closed, 1);
-    EXPECT_TRUE(window.ImageAnimate->pixmap().isNull());
+    EXPECT_FALSE(window.ImageAnimate->hasPicture());
 }
 
 TEST(DispatchGuard, AnExceptionBecomesAMessageAndTheDispatchReportsNotHandled)
