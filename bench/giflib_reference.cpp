@@ -54,6 +54,20 @@ void closeUnwritten(GifFileType* gif)
     EGifCloseFile(gif, &error);
 }
 
+// EGifSpew writes the file and closes it; giflib 5.2 then frees neither the frames nor the
+// global table of a file opened for writing, so they are taken first and freed after.
+bool spew(GifFileType* gif)
+{
+    GifFileType frames{};
+    frames.SavedImages = gif->SavedImages;
+    frames.ImageCount = gif->ImageCount;
+    ColorMapObject* globalMap = gif->SColorMap;
+    const bool ok = EGifSpew(gif) == GIF_OK;
+    GifFreeSavedImages(&frames);
+    GifFreeMapObject(globalMap);
+    return ok;
+}
+
 } // namespace
 
 GiflibImage::GiflibImage(const std::vector<std::uint8_t>& bytes)
@@ -123,10 +137,29 @@ double giflibEncodeSeconds(const GiflibImage& image, std::vector<std::uint8_t>& 
     gif->AspectByte = src.AspectByte;
     if (src.SColorMap != nullptr)
         gif->SColorMap = GifMakeMapObject(src.SColorMap->ColorCount, src.SColorMap->Colors);
+    // Frames copied field by field: giflib's own copy shares the extension bytes with the source.
     for (int i = 0; i < src.ImageCount; ++i) {
-        if (GifMakeSavedImage(gif, &src.SavedImages[i]) == nullptr) {
+        const SavedImage& from = src.SavedImages[i];
+        SavedImage* to = GifMakeSavedImage(gif, nullptr);
+        if (to == nullptr) {
             closeUnwritten(gif);
             throw std::runtime_error("GifMakeSavedImage: out of memory");
+        }
+        to->ImageDesc = from.ImageDesc;
+        to->ImageDesc.ColorMap = nullptr;
+        if (from.ImageDesc.ColorMap != nullptr)
+            to->ImageDesc.ColorMap = GifMakeMapObject(from.ImageDesc.ColorMap->ColorCount, from.ImageDesc.ColorMap->Colors);
+        const std::size_t n = std::size_t(from.ImageDesc.Width) * std::size_t(from.ImageDesc.Height);
+        to->RasterBits = static_cast<GifByteType*>(std::malloc(n == 0 ? 1 : n));
+        if (to->RasterBits == nullptr) {
+            closeUnwritten(gif);
+            throw std::runtime_error("out of memory");
+        }
+        std::memcpy(to->RasterBits, from.RasterBits, n);
+        for (int k = 0; k < from.ExtensionBlockCount; ++k) {
+            const ExtensionBlock& e = from.ExtensionBlocks[k];
+            GifAddExtensionBlock(&to->ExtensionBlockCount, &to->ExtensionBlocks, e.Function, unsigned(e.ByteCount),
+                                 e.Bytes);
         }
     }
     for (int i = 0; i < src.ExtensionBlockCount; ++i) {
@@ -135,7 +168,7 @@ double giflibEncodeSeconds(const GiflibImage& image, std::vector<std::uint8_t>& 
                              e.Bytes);
     }
     const Stopwatch clock;
-    if (EGifSpew(gif) != GIF_OK)
+    if (!spew(gif))
         throw std::runtime_error("EGifSpew failed");
     return clock.seconds();
 }
@@ -178,7 +211,7 @@ std::vector<std::uint8_t> writeWithGiflib(const IndexedAnimation& animation)
         control.TransparentColor = NO_TRANSPARENT_COLOR;
         EGifGCBToSavedExtension(&control, gif, int(k));
     }
-    if (EGifSpew(gif) != GIF_OK)
+    if (!spew(gif))
         throw std::runtime_error("EGifSpew failed");
     return output;
 }
