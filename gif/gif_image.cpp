@@ -27,7 +27,7 @@ TGIFImage::~TGIFImage()
 {
     StopPainters();
     {
-        std::lock_guard<std::mutex> lock(PaintersLock);
+        std::lock_guard<std::recursive_mutex> lock(PaintersLock);
         Painters.clear();
     }
     // Frames refer to the header's table, so they go first.
@@ -53,26 +53,6 @@ void TGIFImage::Progress(ProgressStage stage, int percent, bool redrawNow, const
     // The progress event names the image as its sender; reporting does not change the image.
     if (onProgress)
         onProgress(const_cast<TGIFImage&>(*this), stage, percent, redrawNow, Rect{}, message);
-}
-
-void TGIFImage::StopPainters()
-{
-    // No painter can be attached to an image yet (painters are not part of this library).
-}
-
-void TGIFImage::StopDrawing()
-{
-    StopPainters();
-}
-
-void TGIFImage::FreeBitmap()
-{
-    CachedBitmap.reset();
-}
-
-void TGIFImage::SetAnimationSpeed(int value)
-{
-    animationSpeed_ = std::clamp(value, 0, 1000);
 }
 
 void TGIFImage::Clear()

@@ -21,7 +21,8 @@ class TGIFSubImage;
 
 class TGIFImage : public Graphic, public TGIFObject {
 public:
-    using TGIFPaintEvent = std::function<void(TGIFImage& sender)>;
+    // Events of the painters, with the painter as sender.
+    using TGIFPaintEvent = std::function<void(TGIFPainter& sender)>;
 
     // Copies the library defaults; the image is empty.
     TGIFImage();
@@ -91,10 +92,19 @@ public:
     // Raises OnWarning when assigned.
     virtual void Warning(const TGIFObject* sender, int severity, const std::string& message) const;
 
-    // Attached painters and the cached picture.
+    // Painters (gif_painter.cpp). Starts a painter of the frames on canvas and rect; none for
+    // an empty image or rectangle. A threaded painter is returned suspended (Resume starts it);
+    // an unthreaded one plays at once, frees itself and none is returned. *reference (when
+    // given) names the painter while it runs.
+    TGIFPainter* StartPainter(TGIFPainter** reference, Canvas& canvas, TGIFPaintOptions options, const Rect& rect);
+    // Stops every painter and waits for the threaded ones, serving their calls to this thread.
     void StopPainters();
+    // Stops the DrawPainter and waits for it; then drops the cached picture.
     void StopDrawing();
+    // Asks the DrawPainter to stop (without waiting) and drops the cached picture.
     void FreeBitmap();
+    // Stops the DrawPainter, stores the options and drops every rendered bitmap and palette.
+    void SetPaintOptions(TGIFPaintOptions value);
     // The cached bitmap's palette, GlobalPalette, the web palette while dithering, the first
     // frame's palette (global table empty) or the global table's. Re-entry fails with "No global
     // or local color table defined".
@@ -113,8 +123,12 @@ public:
     void SetAnimationSpeed(int value);
 
     std::unique_ptr<Palette> GlobalPalette;
-    std::mutex PaintersLock;
+    // Held while painters are added, removed, stopped or given a speed, and through
+    // MergeColorMaps and Optimize (which may drop cached pictures meanwhile).
+    std::recursive_mutex PaintersLock;
     std::vector<TGIFPainter*> Painters;
+    // The painter of Draw, null when none plays.
+    TGIFPainter* DrawPainter = nullptr;
     TGIFPaintOptions PaintOptions;
     TReductionMethod ReductionMethod;
     int ReductionBits;

@@ -177,15 +177,3 @@ void TGIFImage::LoadFromClipboard()
     throw GIFException(kUnsupportedClipboardFormat);
 }
 
-void TGIFImage::Draw(Canvas& canvas, const Rect& rect)
-{
-    if (drawing_ || images_.Count() == 0)
-        return;
-    drawing_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{drawing_};
-    images_.Items(0).Draw(canvas, rect, (PaintOptions & paintOption(poTile)) != 0,
-                          (PaintOptions & paintOption(poTransparent)) != 0);
-}

@@ -47,7 +47,7 @@ bool usesIndex(const TGIFSubImage& frame, int index)
 void TGIFImage::MergeColorMaps()
 {
     StopPainters();
-    std::lock_guard<std::mutex> lock(PaintersLock);
+    std::lock_guard<std::recursive_mutex> lock(PaintersLock);
     TColorMapOptimizer optimizer(*this);
     optimizer.Optimize();
     FreeBitmap();
@@ -170,7 +170,7 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
     if (GetEmpty())
         return;
     StopPainters();
-    std::lock_guard<std::mutex> lock(PaintersLock);
+    std::lock_guard<std::recursive_mutex> lock(PaintersLock);
     auto has = [steps](TGIFOptimizeStep s) { return (steps & (1u << s)) != 0; };
     Progress(ProgressStage::Starting, 0, false, gifmsg::Optimizing);
     try {
