@@ -1,5 +1,5 @@
 // A person's session with the program's windows: pictures added from the "Files" page, the
-// reduction window opened on a frame. With ZOETRA_SCREENSHOT_DIR set, pictures of the windows
+// reduction window opened on a frame, the animation created, played, saved and reopened. With ZOETRA_SCREENSHOT_DIR set, pictures of the windows
 // are saved there (run under Xvfb for the documentation's screenshots).
 
 #include "app/application.h"
@@ -7,13 +7,17 @@
 #include "editor/controls/tab_bar.h"
 #include "editor/frame_list_box.h"
 #include "editor/frame_picture.h"
+#include "editor/preview_image.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QListView>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -52,7 +56,7 @@ QStringList writeSamplePictures(const QString& folder)
     return files;
 }
 
-TEST(PersonsSession, AddsPicturesFromTheFilesPageAndOpensTheReductionWindow)
+TEST(PersonsSession, AddsPicturesCreatesSavesAndReopensTheAnimation)
 {
     ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
     QTemporaryDir dir;
@@ -65,6 +69,8 @@ TEST(PersonsSession, AddsPicturesFromTheFilesPageAndOpensTheReductionWindow)
     TZoetraF::Hooks hooks;
     QStringList messages;
     hooks.message = [&](const QString&, const QString& text) { messages << text; };
+    QString chosenFile;
+    hooks.chooseFile = [&](QFileDialog*) { return chosenFile; };
     auto windows = createZoetraWindows(dir.filePath("zoetra.ini"), hooks);
     TZoetraF& main = *windows->ZoetraF;
     main.resize(760, 520);
@@ -115,8 +121,31 @@ TEST(PersonsSession, AddsPicturesFromTheFilesPageAndOpensTheReductionWindow)
     reduce.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&reduce));
     EXPECT_FALSE(reduce.ImageBitmap->pixmap().isNull());
+    reduce.ButtonConvertClick();
+    EXPECT_TRUE(reduce.sizecap->text().startsWith("Size= "));
     saveScreenshot(&reduce, "reduction-window.png");
     reduce.close();
+
+    // "Animate": the preview plays and the size shows; the animation is saved and reopened.
+    QTest::mouseClick(main.btnanimate, Qt::LeftButton);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+    EXPECT_EQ(main.previewState(), PreviewState::Animating);
+    EXPECT_GT(main.anisize->text().toLongLong(), 0);
+    EXPECT_TRUE(main.ImageAnimate->hasPicture());
+    QTest::qWait(400);
+    saveScreenshot(&main, "main-window-preview.png");
+
+    chosenFile = dir.filePath("session.gif");
+    QTest::mouseClick(main.btnsaveani, Qt::LeftButton);
+    ASSERT_TRUE(QFileInfo(chosenFile).isFile()) << messages.join("\n").toStdString();
+    EXPECT_EQ(QFileInfo(chosenFile).size(), main.anisize->text().toLongLong());
+
+    QTest::mouseClick(main.btnopen, Qt::LeftButton);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+    ASSERT_EQ(main.frameCount(), 3);
+    EXPECT_EQ(main.List->item(0)->text(), "Frame1=10");
+    EXPECT_EQ(main.FrameImage(2)->picture().width(), main.FrameWidth);
+    EXPECT_EQ(main.previewState(), PreviewState::Animating); // the preview keeps what it showed
 }
 
 } // namespace
