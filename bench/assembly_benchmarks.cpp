@@ -29,7 +29,7 @@ struct AssemblyRun {
 
 // One assembly of frames into a GIF file in memory, timed from the first reduction to the
 // written file.
-AssemblyRun assembleOnce(const std::vector<Bitmap>& frames, TDitherMethod dither = dtFloydSteinberg)
+AssemblyRun assembleOnce(const std::vector<Bitmap>& frames, TDitherMethod dither = dtFloydSteinberg, int bits = 8)
 {
     std::vector<AssemblyFrame> list;
     list.reserve(frames.size());
@@ -39,7 +39,7 @@ AssemblyRun assembleOnce(const std::vector<Bitmap>& frames, TDitherMethod dither
     options.loopCount = 0;
     options.merge = true;
     options.crop = true;
-    options.reduce = [dither](Bitmap& work) { reduceFrameBitmap(work, rdQuantize, 8, dither); };
+    options.reduce = [dither, bits](Bitmap& work) { reduceFrameBitmap(work, rdQuantize, bits, dither); };
     options.chosenPaletteMethod = [] { return rdQuantize; };
     options.chosenDitherMethod = [dither] { return dither; };
 
@@ -59,11 +59,12 @@ AssemblyRun assembleOnce(const std::vector<Bitmap>& frames, TDitherMethod dither
     return run;
 }
 
-AssemblyRun assembleMedian(const std::vector<Bitmap>& frames, int reps, TDitherMethod dither = dtFloydSteinberg)
+AssemblyRun assembleMedian(const std::vector<Bitmap>& frames, int reps, TDitherMethod dither = dtFloydSteinberg,
+                           int bits = 8)
 {
     AssemblyRun last;
     const double t = medianSeconds(reps, [&] {
-        last = assembleOnce(frames, dither);
+        last = assembleOnce(frames, dither, bits);
         return last.seconds;
     });
     last.seconds = t;
@@ -182,8 +183,28 @@ void runAssemblyBenchmarks(const BenchOptions& options, FigureTable& table)
     table.add(imSize);
     table.add(gsSize);
 
-    // The same frames reduced without dithering: each frame's octree palette then maps the
-    // unchanged background to the same colours, which is what merging can take away.
+    // The same frames under other reductions: without dithering, and to 128 colours, which
+    // leaves each frame's table room for the transparent colour that merging needs.
+    if (oursError.empty()) {
+        Figure smallTime, smallSize;
+        smallTime.section = smallSize.section = section;
+        smallTime.name = "time, octree palette of 7 bits (128 colours)";
+        smallTime.unit = "s";
+        smallTime.higherIsBetter = smallSize.higherIsBetter = false;
+        smallSize.name = "bytes, octree palette of 7 bits (128 colours)";
+        smallSize.unit = "bytes";
+        smallSize.reference = "ImageMagick convert";
+        smallSize.referenceValue = imSize.referenceValue;
+        try {
+            const AssemblyRun small = assembleMedian(frames, reps, dtFloydSteinberg, 7);
+            smallTime.value = small.seconds;
+            smallSize.value = double(small.file.size());
+        } catch (const std::exception& e) {
+            smallTime.note = smallSize.note = e.what();
+        }
+        table.add(smallTime);
+        table.add(smallSize);
+    }
     if (oursError.empty()) {
         Figure nearestTime, nearestSize;
         nearestTime.section = nearestSize.section = section;
