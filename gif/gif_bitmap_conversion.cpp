@@ -20,9 +20,6 @@
 
 namespace {
 
-// Frames above this many pixels start from a 1-bit bitmap, as no large device bitmap is wanted.
-constexpr std::int64_t kLargeFramePixels = 500000;
-
 // Progress is reported on rows 0, 32, 64, ...
 bool progressRow(int y) { return (y & 31) == 0; }
 

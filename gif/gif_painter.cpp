@@ -273,6 +273,9 @@ TGIFPainter* TGIFImage::StartPainter(TGIFPainter** reference, Canvas& canvas, TG
         *reference = nullptr;
     if (GetEmpty() || rect.left >= rect.right || rect.top >= rect.bottom)
         return nullptr;
+    // Painters start on the user-interface thread; without a Qt application the synchroniser
+    // takes the thread that first uses it as that thread, so it must not be a painter's.
+    TGIFSynchronizer::Instance();
     if (images_.Count() == 1)
         options = TGIFPaintOptions(options & ~(paintOption(poThreaded) | paintOption(poAnimate)));
     auto painter = std::make_unique<TGIFPainter>(*this, canvas, rect, options, reference);
