@@ -322,3 +322,25 @@ TEST(FrameCompositor, TransparentPixelsShowWhatIsBelow)
     EXPECT_EQ(target.pixel(0, 0), clBlue);
     EXPECT_EQ(target.pixel(1, 0), clRed);
 }
+
+TEST(Painter, SpeedZeroHoldsTheFrameUntilTheSpeedChanges)
+{
+    TGIFImage image;
+    addFrame(image, {0, 0, 2, 2}, clRed, 3);
+    addFrame(image, {0, 0, 2, 2}, clBlue, 3);
+    image.SetAnimationSpeed(0);
+    Recorder r;
+    r.attach(image);
+    image.SetPaintOptions(TGIFPaintOptions(kThreaded | paintOption(poDirect)));
+    Bitmap target(2, 2);
+    image.Draw(target.canvas(), Rect{0, 0, 2, 2});
+    ASSERT_NE(image.DrawPainter, nullptr);
+    ASSERT_TRUE(serveUntil(image, [&] { return !r.frames.empty(); }));
+    serveUntil(image, [] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(r.frames, (std::vector<int>{0}));
+    EXPECT_EQ(target.pixel(0, 0), clRed);
+    image.SetAnimationSpeed(1000);
+    ASSERT_TRUE(serveUntil(image, [&] { return r.frames.size() >= 2; }));
+    EXPECT_EQ(r.frames[1], 1);
+    image.StopPainters();
+}
