@@ -88,8 +88,9 @@ TEST(AssembleInterop, GiflibReadsTheFramesDelaysAndLoopCountOfPhotos)
             GraphicsControlBlock control;
             ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK) << i;
             EXPECT_EQ(control.DelayTime, c.delay) << c.options << " image " << i;
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_EQ(loopCountOf(gif->SavedImages[i]), -1);
+            }
         }
         DGifCloseFile(gif, &error);
     }

@@ -40,7 +40,7 @@ struct DibSpec {
     std::int64_t offBits = -1;         // -1: right after the colour table
 };
 
-// A BMP file as the spec says, field by field.
+// A BMP file written out field by field.
 std::vector<std::uint8_t> makeBmp(const DibSpec& s)
 {
     Bytes info;
