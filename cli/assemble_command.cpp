@@ -2,6 +2,7 @@
 // editor assembles its frames.
 
 #include "cli/command.h"
+#include "cli/method_names.h"
 #include "color/reduction_types.h"
 #include "editor/assembly/animation_assembly.h"
 #include "editor/assembly/frame_reduction.h"
@@ -18,42 +19,6 @@
 #include <vector>
 
 namespace {
-
-// Reduction methods by their enumeration names without prefix (rdPalette needs a palette of
-// the caller's and is not offered).
-constexpr std::array<std::string_view, 9> kPaletteNames = {
-    "none",      "windows20", "windows256", "windowsgray",    "monochrome",
-    "grayscale", "webpalette", "quantize",  "quantizewindows",
-};
-
-constexpr std::array<std::string_view, 7> kDitherNames = {
-    "nearest", "floydsteinberg", "stucki", "sierra", "jajuni", "stevearche", "burkes",
-};
-
-template <std::size_t N>
-std::optional<int> indexOfName(const std::array<std::string_view, N>& names, const std::string& name)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        if (names[i] == name)
-            return int(i);
-    return std::nullopt;
-}
-
-// A decimal number 0..max, nothing else.
-std::optional<int> parseNumber(const std::string& text, int max)
-{
-    if (text.empty() || text.size() > 9)
-        return std::nullopt;
-    long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value > max)
-        return std::nullopt;
-    return int(value);
-}
 
 int runAssemble(const std::vector<std::string>& args)
 {
@@ -103,27 +68,28 @@ int runAssemble(const std::vector<std::string>& args)
         if (arg == "-o") {
             output = value;
         } else if (arg == "--delay") {
-            const auto n = parseNumber(value, 65535);
+            const auto n = parseCliNumber(value, 65535);
             if (!n)
                 return cliUsageError("assemble: --delay takes hundredths of a second from 0 to 65535");
             delay = *n;
         } else if (arg == "--loop") {
-            const auto n = parseNumber(value, 65535);
+            const auto n = parseCliNumber(value, 65535);
             if (!n)
                 return cliUsageError("assemble: --loop takes a count from 0 (forever) to 65535");
             loop = *n;
         } else if (arg == "--palette") {
-            const auto m = indexOfName(kPaletteNames, value);
-            if (!m)
+            // rdPalette needs a palette of the caller's and is not offered.
+            const auto m = reductionMethodByName(value);
+            if (!m || *m == rdPalette)
                 return cliUsageError("assemble: unknown palette method '" + value + "'");
-            method = TReductionMethod(*m);
+            method = *m;
         } else if (arg == "--dither") {
-            const auto d = indexOfName(kDitherNames, value);
+            const auto d = ditherMethodByName(value);
             if (!d)
                 return cliUsageError("assemble: unknown dither method '" + value + "'");
-            dither = TDitherMethod(*d);
+            dither = *d;
         } else {
-            const auto b = parseNumber(value, 8);
+            const auto b = parseCliNumber(value, 8);
             if (!b || *b < 1)
                 return cliUsageError("assemble: --bits takes a number from 1 to 8");
             bits = *b;

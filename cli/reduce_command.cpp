@@ -1,6 +1,7 @@
 // zoetra-cli reduce: colour reduction of one picture file to an 8-bit BMP.
 
 #include "cli/command.h"
+#include "cli/method_names.h"
 #include "color/reduce_to_palette.h"
 #include "color/reduction_types.h"
 #include "platform/exceptions.h"
@@ -14,37 +15,6 @@
 #include <vector>
 
 namespace {
-
-constexpr std::array<std::string_view, 10> kPaletteNames = {
-    "none",      "windows20", "windows256", "windowsgray",     "monochrome",
-    "grayscale", "webpalette", "quantize",  "quantizewindows", "palette",
-};
-
-constexpr std::array<std::string_view, 7> kDitherNames = {
-    "nearest", "floydsteinberg", "stucki", "sierra", "jajuni", "stevearche", "burkes",
-};
-
-template <std::size_t N>
-std::optional<int> indexOfName(const std::array<std::string_view, N>& names, const std::string& name)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        if (names[i] == name)
-            return int(i);
-    return std::nullopt;
-}
-
-std::optional<int> parseBits(const std::string& text)
-{
-    if (text.empty() || text.size() > 3)
-        return std::nullopt;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 int runReduce(const std::vector<std::string>& args)
 {
@@ -77,17 +47,17 @@ int runReduce(const std::vector<std::string>& args)
                 value = args[++i];
             }
             if (arg == "--palette") {
-                const auto m = indexOfName(kPaletteNames, value);
+                const auto m = reductionMethodByName(value);
                 if (!m)
                     return cliUsageError("reduce: unknown palette method '" + value + "'");
-                method = TReductionMethod(*m);
+                method = *m;
             } else if (arg == "--dither") {
-                const auto d = indexOfName(kDitherNames, value);
+                const auto d = ditherMethodByName(value);
                 if (!d)
                     return cliUsageError("reduce: unknown dither method '" + value + "'");
-                dither = TDitherMethod(*d);
+                dither = *d;
             } else {
-                const auto b = parseBits(value);
+                const auto b = parseCliNumber(value, 8);
                 if (!b || *b < 1 || *b > 8)
                     return cliUsageError("reduce: --bits takes a number from 1 to 8");
                 bits = *b;
@@ -109,7 +79,7 @@ int runReduce(const std::vector<std::string>& args)
     result.saveToFile(files[1]);
     std::printf("%s: %d x %d, %d bits per pixel (palette %s, dither %s, bits %d)\n", files[1].c_str(),
                 result.width(), result.height(), result.bitsPerPixel(),
-                std::string(kPaletteNames[method]).c_str(), std::string(kDitherNames[dither]).c_str(), bits);
+                std::string(reductionMethodName(method)).c_str(), std::string(ditherMethodName(dither)).c_str(), bits);
     return 0;
 }
 
