@@ -28,7 +28,7 @@ void put32(std::vector<std::uint8_t>& v, std::uint32_t x)
 
 // A BMP-style icon image: info header (height doubled), colour table, colour rows and AND
 // rows, both bottom-up. value(x, y) is a palette index, or 0xAARRGGBB for 24 and 32 bits.
-struct IconImageSpec {
+struct IconImageLayout {
     int width = 3;
     int height = 2;
     int bits = 24;
@@ -39,7 +39,7 @@ struct IconImageSpec {
     std::int32_t headerHeight = 0; // 0: twice the height
 };
 
-std::vector<std::uint8_t> iconImage(const IconImageSpec& s)
+std::vector<std::uint8_t> iconImage(const IconImageLayout& s)
 {
     std::vector<std::uint8_t> v;
     put32(v, 40);
@@ -144,7 +144,7 @@ TColor tcolorOf(std::uint32_t rrggbb)
 
 TEST(IconFile, AndMaskBecomesTransparencyWithAKeyColour)
 {
-    IconImageSpec s; // 3 x 2, 24 bits: odd width pads colour and mask rows
+    IconImageLayout s; // 3 x 2, 24 bits: odd width pads colour and mask rows
     s.value = colourAt;
     s.masked = [](int x, int y) { return (x == 0 && y == 1) || (x == 2 && y == 0); };
     const Icon icon = readBytes(makeIco({{iconImage(s), 3, 2, 24}}));
@@ -170,7 +170,7 @@ TEST(IconFile, AndMaskBecomesTransparencyWithAKeyColour)
 
 TEST(IconFile, OpaqueBottomLeftLeavesTheBitmapUnmarked)
 {
-    IconImageSpec s;
+    IconImageLayout s;
     s.value = [](int, int) { return 0xFF00FFu; }; // the first key candidate is taken by opaque pixels
     s.masked = [](int x, int y) { return x == 1 && y == 0; };
     const Icon icon = readBytes(makeIco({{iconImage(s), 3, 2, 24}}));
@@ -185,24 +185,24 @@ TEST(IconFile, IndexedAndAlphaImages)
 {
     struct Case {
         const char* label;
-        IconImageSpec spec;
+        IconImageLayout layout;
         std::vector<std::vector<bool>> transparent; // [y][x]
         std::vector<std::vector<TColor>> colours;   // of opaque pixels
     };
-    IconImageSpec oneBit;
+    IconImageLayout oneBit;
     oneBit.bits = 1;
     oneBit.colors = {0x0000FF, 0xFFFF00};
     oneBit.value = [](int x, int) { return std::uint32_t(x % 2); };
     oneBit.masked = [](int x, int y) { return x == 2 && y == 1; };
 
-    IconImageSpec fourBit = oneBit;
+    IconImageLayout fourBit = oneBit;
     fourBit.bits = 4;
     fourBit.colors.assign(16, 0);
     fourBit.colors[5] = 0x00FF00;
     fourBit.colors[9] = 0xFF0000;
     fourBit.value = [](int x, int) { return x == 1 ? 9u : 5u; };
 
-    IconImageSpec eightBit = fourBit;
+    IconImageLayout eightBit = fourBit;
     eightBit.bits = 8;
     eightBit.colors.assign(256, 0);
     eightBit.colors[200] = 0x808080;
@@ -210,7 +210,7 @@ TEST(IconFile, IndexedAndAlphaImages)
     eightBit.value = [](int x, int) { return x == 1 ? 9u : 200u; };
 
     // 32 bits: alpha 0 and 127 are transparent, 128 and 255 opaque; the AND mask is ignored.
-    IconImageSpec alpha;
+    IconImageLayout alpha;
     alpha.bits = 32;
     alpha.value = [](int x, int y) {
         static const std::uint32_t a[2][3] = {{0x00, 0x7F, 0x80}, {0xFF, 0xFF, 0x00}};
@@ -219,7 +219,7 @@ TEST(IconFile, IndexedAndAlphaImages)
     alpha.masked = [](int, int) { return true; };
 
     // 32 bits without any alpha: the AND mask decides.
-    IconImageSpec noAlpha = alpha;
+    IconImageLayout noAlpha = alpha;
     noAlpha.value = [](int, int) { return 0x000000FFu; };
     noAlpha.masked = [](int x, int) { return x == 0; };
 
@@ -231,7 +231,7 @@ TEST(IconFile, IndexedAndAlphaImages)
         {"32 bits mask", noAlpha, {{true, false, false}, {true, false, false}}, {{0, clBlue, clBlue}, {0, clBlue, clBlue}}},
     };
     for (const Case& c : cases) {
-        const Icon icon = readBytes(makeIco({{iconImage(c.spec), 3, 2, c.spec.bits}}));
+        const Icon icon = readBytes(makeIco({{iconImage(c.layout), 3, 2, c.layout.bits}}));
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x) {
                 EXPECT_EQ(icon.isTransparentAt(x, y), c.transparent[std::size_t(y)][std::size_t(x)])
@@ -247,7 +247,7 @@ TEST(IconFile, IndexedAndAlphaImages)
 TEST(IconFile, PicksTheLargestImageThenTheDeepest)
 {
     auto solid = [](int size, int bits, std::uint32_t colour) {
-        IconImageSpec s;
+        IconImageLayout s;
         s.width = size;
         s.height = size;
         s.bits = bits;
@@ -288,7 +288,7 @@ TEST(IconFile, PicksTheLargestImageThenTheDeepest)
 
 TEST(IconFile, SaveAndReloadKeepsColoursAndTransparency)
 {
-    IconImageSpec s;
+    IconImageLayout s;
     s.width = 5;
     s.height = 3;
     s.value = [](int x, int y) { return std::uint32_t(0x203040 + x * 0x100000 + y * 0x10); };
@@ -318,7 +318,7 @@ TEST(IconFile, SaveAndReloadKeepsColoursAndTransparency)
 
 TEST(IconFile, DamagedFilesRaiseNamedErrors)
 {
-    IconImageSpec s;
+    IconImageLayout s;
     s.value = colourAt;
     const std::vector<std::uint8_t> good = makeIco({{iconImage(s), 3, 2, 24}});
     ASSERT_NO_THROW(readBytes(good));
@@ -329,13 +329,13 @@ TEST(IconFile, DamagedFilesRaiseNamedErrors)
         return v;
     };
     auto withImage = [](auto change) {
-        IconImageSpec spec;
-        change(spec);
-        return makeIco({{iconImage(spec), 3, 2, 24}});
+        IconImageLayout layout;
+        change(layout);
+        return makeIco({{iconImage(layout), 3, 2, 24}});
     };
     std::vector<std::uint8_t> noMask = good;
     noMask.resize(noMask.size() - 8); // the two AND rows
-    std::vector<std::uint8_t> shortColours = withImage([](IconImageSpec& spec) { spec.withMask = false; });
+    std::vector<std::uint8_t> shortColours = withImage([](IconImageLayout& layout) { layout.withMask = false; });
     shortColours.resize(shortColours.size() - 1);
     std::vector<std::uint8_t> badPng = makeIco({{{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 1, 2, 3, 4}, 16, 16, 32}});
     // Directory says the image runs past the end of the file.
@@ -357,10 +357,10 @@ TEST(IconFile, DamagedFilesRaiseNamedErrors)
         {"image outside the file", pastEnd, "Icon file is truncated"},
         {"mask missing", noMask, "Icon file is truncated"},
         {"colour rows cut", shortColours, "Icon file is truncated"},
-        {"top-down image", withImage([](IconImageSpec& spec) { spec.headerHeight = -4; }), "Invalid bitmap header"},
-        {"height of one row", withImage([](IconImageSpec& spec) { spec.headerHeight = 1; }), "Invalid bitmap dimensions"},
-        {"huge image", withImage([](IconImageSpec& spec) { spec.headerHeight = 20000; }), "Icon image is too large"},
-        {"bit depth 7", withImage([](IconImageSpec& spec) { spec.bits = 7; }), "Unsupported bitmap bit depth"},
+        {"top-down image", withImage([](IconImageLayout& layout) { layout.headerHeight = -4; }), "Invalid bitmap header"},
+        {"height of one row", withImage([](IconImageLayout& layout) { layout.headerHeight = 1; }), "Invalid bitmap dimensions"},
+        {"huge image", withImage([](IconImageLayout& layout) { layout.headerHeight = 20000; }), "Icon image is too large"},
+        {"bit depth 7", withImage([](IconImageLayout& layout) { layout.bits = 7; }), "Unsupported bitmap bit depth"},
         {"broken png", badPng, "Invalid PNG image in icon file"},
     };
     for (const Case& c : cases) {
