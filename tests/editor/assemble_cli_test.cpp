@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include "tests/support/cli_run.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,26 +15,7 @@
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-CliRun runCli(const std::string& arguments)
-{
-    CliRun run;
-    const std::string command = std::string(ZOETRA_CLI_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        run.out.append(buf, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+CliRun runCli(const std::string& arguments) { return ::runCli(arguments, CliStderr::Merge); }
 
 TEST(AssembleCommand, WrongUsageIsRefusedWithStatus2)
 {

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 
 #include <gif_lib.h>
+#include "tests/support/cli_run.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,16 +17,9 @@ namespace {
 
 int runCli(const std::string& arguments, std::string& out)
 {
-    const std::string command = std::string(ZOETRA_CLI_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return -1;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const CliRun run = ::runCli(arguments, CliStderr::Merge);
+    out += run.out;
+    return run.status;
 }
 
 // The loop count of the NETSCAPE2.0 extension in front of the first image; -1 without one.

@@ -4,6 +4,8 @@
 #include "platform/stream.h"
 
 #include <QImage>
+#include "tests/support/cli_run.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,27 +15,6 @@
 using namespace giftest;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-CliRun runCli(const std::string& arguments)
-{
-    CliRun run;
-    const std::string command = std::string(ZOETRA_CLI_PATH) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        run.out.append(buf, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 std::filesystem::path tempDir(const std::string& name)
 {
