@@ -2,6 +2,7 @@
 #include "editor/controls/ini_file32.h"
 
 #include "platform/exceptions.h"
+#include "tests/support/qt_application_environment.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -16,27 +17,6 @@
 #include <string>
 
 namespace {
-
-// The widgets need an application object; it must be gone before the program's exit handlers
-// run, so a test environment owns it (unless another part of the test program made one).
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!QCoreApplication::instance())
-            app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char arg0_[13] = "editor_tests";
-    char* argv_[2] = {arg0_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 void testApp()
 {

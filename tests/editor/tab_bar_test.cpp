@@ -1,4 +1,5 @@
 #include "editor/controls/tab_bar.h"
+#include "tests/support/qt_application_environment.h"
 
 #include <QApplication>
 #include <QImage>
@@ -12,27 +13,6 @@
 #include <vector>
 
 namespace {
-
-// The widgets need an application object; it must be gone before the program's exit handlers
-// run, so a test environment owns it (unless another part of the test program made one).
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!QCoreApplication::instance())
-            app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char arg0_[13] = "editor_tests";
-    char* argv_[2] = {arg0_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const qtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 void testApp()
 {
