@@ -323,7 +323,6 @@ void Bitmap::fill(TColor color)
     std::fill(pixels_.begin(), pixels_.end(), byte);
 }
 
-void Bitmap::setTransparent(bool value) { Graphic::setTransparent(value); }
 
 TColor Bitmap::transparentColor() const
 {

@@ -88,7 +88,6 @@ public:
     void setPixelIndex(int x, int y, int index);
     void fill(TColor color);
 
-    void setTransparent(bool value) override;
     // Colour of the bottom-left pixel; clNone for an empty bitmap.
     TColor transparentColor() const;
 
