@@ -191,6 +191,80 @@ int TLZWDecoder::NextValue()
     return decodeStep();
 }
 
+std::int64_t TLZWDecoder::decodeRun(std::uint8_t* out, std::int64_t n, std::int64_t count)
+{
+    // The decoder's state lives in locals here: stores into the output bytes could alias the
+    // members and would make the compiler reload them for every pixel.
+    int bit = currentBit_;
+    const int lastBit = lastBit_;
+    int size = codeSize_;
+    int next = nextCode_;
+    int limit = widthLimit_;
+    int old = oldCode_;
+    int first = firstCode_;
+    const int clearCode = clearCode_;
+    const int endCode = endCode_;
+
+    const auto addEntry = [&] {
+        if (next < TableSize) {
+            prefix_[next] = std::uint16_t(old);
+            suffix_[next] = std::uint8_t(first);
+            length_[next] = std::uint16_t(std::min(length_[old] + 1, TableSize + 1));
+            ++next;
+            if (next >= limit && limit < TableSize) {
+                limit *= 2;
+                ++size;
+            }
+        }
+    };
+
+    while (n < count && bit + size < lastBit) {
+        const int byte = bit >> 3;
+        const std::uint32_t bits =
+            std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) | (std::uint32_t(buffer_[byte + 2]) << 16);
+        const int code = int((bits >> (bit & 7)) & ((1u << size) - 1));
+        if (code < clearCode) {
+            bit += size;
+            first = code; // a literal is its own first pixel
+            addEntry();
+            old = code;
+            out[n++] = std::uint8_t(code);
+            continue;
+        }
+        if (code <= endCode || code >= next)
+            break;
+        // A string whose length is known and fits is written straight into place, last pixel
+        // first. The length is only a hint in corrupt data: unless the chain ends on a literal
+        // after exactly that many steps, the general step decides.
+        const int length = length_[code];
+        if (length < 2 || length > count - n)
+            break;
+        std::uint8_t* p = out + n + length - 1;
+        int c = code;
+        int k = length;
+        while (--k > 0 && c >= clearCode) {
+            *p-- = suffix_[c];
+            c = prefix_[c];
+        }
+        if (k != 0 || c >= clearCode)
+            break;
+        *p = std::uint8_t(c);
+        bit += size;
+        first = c;
+        addEntry();
+        old = code;
+        n += length;
+    }
+
+    currentBit_ = bit;
+    codeSize_ = size;
+    nextCode_ = next;
+    widthLimit_ = limit;
+    oldCode_ = old;
+    firstCode_ = first;
+    return n;
+}
+
 std::int64_t TLZWDecoder::Decode(std::uint8_t* out, std::int64_t count)
 {
     std::int64_t n = 0;
@@ -201,48 +275,12 @@ std::int64_t TLZWDecoder::Decode(std::uint8_t* out, std::int64_t count)
                 out[n++] = stack_[--sp_];
             continue;
         }
-        // The common case inline: a code that lies wholly in the buffer and is a literal or a
-        // string already in the table. Everything else takes the general step.
-        if (!firstCall_ && currentBit_ + codeSize_ < lastBit_) {
-            const int byte = currentBit_ >> 3;
-            const std::uint32_t bits = std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) |
-                                       (std::uint32_t(buffer_[byte + 2]) << 16);
-            const int code = int((bits >> (currentBit_ & 7)) & ((1u << codeSize_) - 1));
-            if (code < clearCode_) {
-                currentBit_ += codeSize_;
-                firstCode_ = code; // a literal is its own first pixel
-                addEntry();
-                oldCode_ = code;
-                out[n++] = std::uint8_t(code);
-                continue;
-            }
-            if (code > endCode_ && code < nextCode_) {
-                // A string whose length is known and fits is written straight into place, last
-                // pixel first. The length is only a hint in corrupt data: unless the chain ends
-                // on a literal after exactly that many steps, the stack walk below decides.
-                const int length = length_[code];
-                if (length >= 2 && length <= count - n) {
-                    std::uint8_t* p = out + n + length - 1;
-                    int c = code;
-                    int k = length;
-                    while (--k > 0 && c >= clearCode_) {
-                        *p-- = suffix_[c];
-                        c = prefix_[c];
-                    }
-                    if (k == 0 && c < clearCode_) {
-                        *p = std::uint8_t(c);
-                        currentBit_ += codeSize_;
-                        firstCode_ = c;
-                        addEntry();
-                        oldCode_ = code;
-                        n += length;
-                        continue;
-                    }
-                }
-                currentBit_ += codeSize_;
-                expand(code, code);
-                continue;
-            }
+        // The common case: codes that lie wholly in the buffer and are literals or strings
+        // already in the table. Everything else takes the general step, one code at a time.
+        if (!firstCall_) {
+            n = decodeRun(out, n, count);
+            if (n >= count)
+                break;
         }
         const int value = decodeStep();
         if (value < 0) {

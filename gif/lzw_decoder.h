@@ -33,6 +33,9 @@ public:
 
 private:
     int decodeStep();
+    // Decodes the common codes into out[n..count) and returns the new n; stops before the
+    // first code that needs the general step.
+    std::int64_t decodeRun(std::uint8_t* out, std::int64_t n, std::int64_t count);
     // Pushes the string of code (after a code not yet in the table: of the old code) and
     // adds the new table entry.
     void expand(int incoming, int code);

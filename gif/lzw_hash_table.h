@@ -1,25 +1,26 @@
 #pragma once
-// THashTable: the LZW encoder's string table, 8009 entries of 32 bits in one fixed block.
-// An entry holds key * 4096 + code, the key being prefix * 256 + pixel; an empty entry has all
-// bits set.
+// THashTable: the LZW encoder's string table. An entry holds key * 4096 + code, the key being
+// prefix * 256 + pixel (20 bits) and the code 12 bits; an empty entry has all bits set.
+//
+// The table has 16384 slots of 32 bits (64 KiB, in the second-level cache), at most a quarter
+// of them used (an LZW table holds under 4096 strings), with a multiplicative home slot and
+// linear probing: a lookup nearly always decides on its first slot. The layout is internal;
+// only the codes the encoder sends depend on the table's contents.
 
 #include <cstdint>
 #include <cstring>
 
 class THashTable {
 public:
-    static constexpr int Size = 8009;
+    static constexpr int SlotBits = 14;
+    static constexpr int Size = 1 << SlotBits;
     static constexpr std::uint32_t EmptyEntry = 0xFFFFFFFF;
 
     THashTable() { Clear(); }
 
     void Clear() { std::memset(entries_, 0xFF, sizeof entries_); }
 
-    void Insert(std::uint32_t key, int code)
-    {
-        const int slot = FindSlot(key);
-        entries_[slot] = (key << 12) | std::uint32_t(code & 0xFFF);
-    }
+    void Insert(std::uint32_t key, int code) { Store(FindSlot(key), key, code); }
 
     // The code stored for key, or -1.
     int Lookup(std::uint32_t key) const
@@ -28,18 +29,17 @@ public:
         return entry == EmptyEntry ? -1 : int(entry & 0xFFF);
     }
 
+    static int HomeSlot(std::uint32_t key) { return int((key * 0x9E3779B1u) >> (32 - SlotBits)); }
+
     // The slot holding key, or the empty slot where it would be inserted.
     int FindSlot(std::uint32_t key) const
     {
-        int slot = int((key ^ (key >> 4)) % std::uint32_t(Size));
-        const int displacement = slot == 0 ? 1 : Size - slot;
+        int slot = HomeSlot(key);
         for (;;) {
             const std::uint32_t entry = entries_[slot];
             if (entry == EmptyEntry || (entry >> 12) == key)
                 return slot;
-            slot -= displacement;
-            if (slot < 0)
-                slot += Size;
+            slot = (slot + 1) & (Size - 1);
         }
     }
 

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 using namespace giftest;
 
 namespace {
@@ -26,6 +29,46 @@ std::vector<std::uint8_t> noise(int count, int colors, std::uint32_t seed)
         p = std::uint8_t((x >> 24) % std::uint32_t(colors));
     }
     return pixels;
+}
+
+// The codes of a textbook LZW encoder over pixels in sending order: a map of (prefix, pixel)
+// strings, a clear code first and whenever code 4095 would be assigned, the end code last.
+std::vector<int> plainLzwCodes(const std::vector<std::uint8_t>& pixels, int bitsPerPixel)
+{
+    const int clear = 1 << std::max(bitsPerPixel, 2);
+    std::map<std::pair<int, int>, int> strings;
+    std::vector<int> codes{clear};
+    int next = clear + 2;
+    int prefix = pixels[0];
+    for (std::size_t i = 1; i < pixels.size(); ++i) {
+        const auto found = strings.find({prefix, pixels[i]});
+        if (found != strings.end()) {
+            prefix = found->second;
+            continue;
+        }
+        codes.push_back(prefix);
+        if (next < 4095) {
+            strings[{prefix, pixels[i]}] = next++;
+        } else {
+            codes.push_back(clear);
+            strings.clear();
+            next = clear + 2;
+        }
+        prefix = pixels[i];
+    }
+    codes.push_back(prefix);
+    codes.push_back(clear + 1);
+    return codes;
+}
+
+std::vector<std::uint8_t> interlacedOrder(const std::vector<std::uint8_t>& pixels, int width, int height)
+{
+    std::vector<std::uint8_t> sent;
+    for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+        for (int row = start; row < height; row += step)
+            sent.insert(sent.end(), pixels.begin() + std::ptrdiff_t(row) * width,
+                        pixels.begin() + std::ptrdiff_t(row + 1) * width);
+    return sent;
 }
 
 } // namespace
@@ -252,6 +295,40 @@ TEST(Writer, BothEncodersRoundTripAssortedImages)
         }
 }
 
+TEST(Writer, LzwCodesEqualThoseOfAPlainDictionaryEncoder)
+{
+    // The encoder's string table is tuned for speed; the codes it sends must stay exactly those
+    // of the plain algorithm, through clears, width changes and interlaced order.
+    struct Case {
+        int w, h, colors, bits;
+        bool interlaced;
+        std::vector<std::uint8_t> pixels;
+    };
+    std::vector<Case> cases;
+    cases.push_back({1, 1, 2, 1, false, {1}});
+    cases.push_back({3, 5, 2, 1, false, noise(15, 2, 11)});
+    cases.push_back({300, 200, 256, 8, false, noise(300 * 200, 256, 12)});
+    cases.push_back({37, 29, 16, 4, true, noise(37 * 29, 16, 13)});
+    std::vector<std::uint8_t> runs;
+    for (int i = 0; i < 60000; ++i)
+        runs.push_back(std::uint8_t((i / 53 + i / 1000) % 5));
+    cases.push_back({400, 150, 5, 3, false, runs});
+    std::vector<std::uint8_t> stripes = noise(640 * 120, 256, 14);
+    for (std::size_t i = 0; i < stripes.size(); ++i)
+        if ((i / 640) % 3 != 0)
+            stripes[i] = std::uint8_t(i % 7);
+    cases.push_back({640, 120, 256, 8, true, stripes});
+    for (const auto& c : cases) {
+        auto image = makeImage(c.w, c.h, c.colors, c.pixels);
+        image->Images().Items(0).SetInterlaced(c.interlaced);
+        const Bytes file = writeGif(*image);
+        const CodeStream codes = parseCodes(file, imageDataOffset(file));
+        EXPECT_EQ(codes.minSize, std::max(c.bits, 2));
+        const auto sent = c.interlaced ? interlacedOrder(c.pixels, c.w, c.h) : c.pixels;
+        EXPECT_EQ(codes.codes, plainLzwCodes(sent, c.bits)) << c.w << "x" << c.h << " colours " << c.colors;
+    }
+}
+
 TEST(Writer, TriangleCost)
 {
     // Runs of 1, 2, 3... pixels from a fresh table: n codes send n(n+1)/2 pixels.
@@ -270,7 +347,7 @@ TEST(Writer, HashTableProbing)
     // Keys with the same home slot are found after probing.
     std::vector<std::uint32_t> keys;
     for (std::uint32_t k = 0; keys.size() < 5 && k < (1u << 20); ++k)
-        if ((k ^ (k >> 4)) % 8009 == 17)
+        if (THashTable::HomeSlot(k) == 17)
             keys.push_back(k);
     for (std::size_t i = 0; i < keys.size(); ++i)
         table.Insert(keys[i], int(300 + i));
