@@ -4,6 +4,7 @@
 #include "gif/gif_application_extension.h"
 #include "gif/gif_color_map_optimizer.h"
 #include "gif/gif_comment_extension.h"
+#include "gif/gif_free_pixels.h"
 #include "gif/gif_graphic_control_extension.h"
 #include "gif/gif_image.h"
 #include "gif/gif_messages.h"
@@ -182,6 +183,14 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
                 Progress(ProgressStage::Running, int(std::int64_t(counter) * 100 / total()), false, gifmsg::Optimizing);
         };
         auto skip = [&] { counter += images_.Count(); };
+        // The frame whose pixels are on the screen under frame i: the one before it, skipping
+        // back over frames that restore the previous screen, but never past the first.
+        auto belowIndex = [this](int i) {
+            int j = i - 1;
+            while (j > 0 && disposalOf(images_.Items(j)) == 3)
+                --j;
+            return j;
+        };
 
         if (has(osSortColorMaps)) {
             if (header_->ColorMap().Count() > 0 && images_.Count() > 0)
@@ -224,12 +233,14 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
             skip();
         }
 
+        TFrameSnapshots unmerged;
         if (has(osMerge)) {
+            for (int i = 1; i < images_.Count(); ++i) {
+                const TGIFSubImage& frame = images_.Items(i);
+                unmerged[&frame] = TFrameSnapshot{frame.BoundsRect(), frame.Data()};
+            }
             for (int i = images_.Count() - 1; i >= 1; --i) {
-                int j = i - 1;
-                while (j > 0 && disposalOf(images_.Items(j)) == 3)
-                    --j;
-                images_.Items(i).MergeWith(&images_.Items(j));
+                images_.Items(i).MergeWith(&images_.Items(belowIndex(i)));
                 step(true);
             }
             ++counter;
@@ -258,6 +269,13 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
             }
         } else {
             skip();
+        }
+
+        if (has(osMerge)) {
+            // Transparent pixels over a colour already on the screen may show either; take
+            // whichever codes shorter. Done after cropping, which wants them transparent.
+            PackFreePixels(*this, unmerged);
+            unmerged.clear();
         }
 
         if (has(osCleanup)) {

@@ -231,6 +231,17 @@ void TGIFSubImage::SaveToStream(Stream& stream) const
         bits = Image() ? Image()->BitsPerPixel() : 0;
         colors = 1 << bits;
     }
+    // The codes need room only for the largest index the frame uses: a frame of few colours
+    // under a large table codes with a smaller minimum code size.
+    if (!data_.empty()) {
+        const int largest = *std::max_element(data_.begin(), data_.end());
+        if (largest < colors) {
+            int needed = 1;
+            while ((1 << needed) <= largest)
+                ++needed;
+            bits = std::min(bits, needed);
+        }
+    }
     const TGIFImage* image = Image();
     TGIFWarning warning;
     if (image)

@@ -145,6 +145,30 @@ TEST(Writer, InterlacedRowOrder)
     }
 }
 
+TEST(Writer, MinimumCodeSizeFitsTheLargestIndexUsed)
+{
+    // A frame that uses only the first few entries of a large table codes with narrower codes;
+    // it reads back unchanged.
+    const struct {
+        int colors;
+        std::uint8_t largest;
+        int minSize;
+    } cases[] = {{256, 3, 2}, {256, 4, 3}, {256, 127, 7}, {256, 255, 8}, {16, 1, 2}, {2, 1, 2}};
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> pixels = noise(40 * 30, c.largest + 1, 21);
+        pixels[77] = c.largest;
+        for (TGIFEncoding encoding : {enLZW, enRLE}) {
+            auto image = makeImage(40, 30, c.colors, pixels);
+            image->Encoding = encoding;
+            const Bytes file = writeGif(*image);
+            EXPECT_EQ(file[imageDataOffset(file)], c.minSize) << c.colors << " colours, largest " << int(c.largest);
+            ReadResult back = readGif(file);
+            ASSERT_EQ(back.error, "");
+            EXPECT_EQ(back.image->Images().Items(0).Data(), pixels);
+        }
+    }
+}
+
 TEST(Writer, PixelOutsideTheTableFails)
 {
     for (TGIFEncoding encoding : {enLZW, enRLE}) {
