@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 
-TColorMapOptimizer::TColorMapOptimizer(TGIFImage& image) : image_(&image) {}
+TColorMapOptimizer::TColorMapOptimizer(TGIFImage& image, bool keepFreeEntry) : image_(&image), keepFreeEntry_(keepFreeEntry)
+{
+}
 
 void TColorMapOptimizer::processImage()
 {
@@ -61,7 +63,7 @@ void TColorMapOptimizer::chooseColors()
         return;
     GIFQuickSort(list_, 0, int(list_.size()) - 1,
                  [](const THistogramEntry* a, const THistogramEntry* b) { return a->Count > b->Count; });
-    const int limit = transparencyUsed_ ? 255 : 256;
+    const int limit = transparencyUsed_ || keepFreeEntry_ ? 255 : 256;
     int count = 0;
     while (count < int(list_.size()) && list_[std::size_t(count)]->Count > 0)
         ++count;

@@ -12,7 +12,9 @@ class TGIFImage;
 
 class TColorMapOptimizer {
 public:
-    explicit TColorMapOptimizer(TGIFImage& image);
+    // keepFreeEntry: the new table holds at most 255 colours even when no frame is transparent,
+    // so that merging frames later finds room for a transparent colour.
+    explicit TColorMapOptimizer(TGIFImage& image, bool keepFreeEntry = false);
     TColorMapOptimizer(const TColorMapOptimizer&) = delete;
     TColorMapOptimizer& operator=(const TColorMapOptimizer&) = delete;
 
@@ -31,5 +33,6 @@ private:
     std::uint8_t newMap_[256][3] = {};
     int colorCount_ = 0;
     bool transparencyUsed_ = false;
+    bool keepFreeEntry_ = false;
     int transparentIndex_ = 0;
 };

@@ -140,8 +140,9 @@ public:
     TColor BackgroundPaintColor;
     TGIFPaintEvent OnPaintStart, OnPaintFrame, OnAfterPaintFrame, OnPaintLoop, OnPaintEnd;
 
-    // One table for all frames, ordered by use (gif_optimizer.cpp).
-    void MergeColorMaps();
+    // One table for all frames, ordered by use (gif_optimizer.cpp). keepFreeEntry limits it to
+    // 255 colours, leaving room for the transparent colour merging frames needs.
+    void MergeColorMaps(bool keepFreeEntry = false);
     // Sorting, clean-up, merging and cropping of the frames; "Invalid reduction method" for
     // osReduceColors with rdPalette without osCleanup. No colour reduction is done.
     void Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TDitherMethod dither, int bits);

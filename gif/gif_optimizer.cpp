@@ -4,16 +4,18 @@
 #include "gif/gif_application_extension.h"
 #include "gif/gif_color_map_optimizer.h"
 #include "gif/gif_comment_extension.h"
-#include "gif/gif_free_pixels.h"
+#include "gif/gif_encoder.h"
 #include "gif/gif_graphic_control_extension.h"
 #include "gif/gif_image.h"
 #include "gif/gif_messages.h"
 #include "gif/gif_sub_image.h"
 #include "gif/gif_text_extension.h"
 #include "platform/palette.h"
+#include "platform/stream.h"
 
 #include <algorithm>
 #include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -27,15 +29,17 @@ bool intersects(const Rect& a, const Rect& b)
     return std::max(a.left, b.left) < std::min(a.right, b.right) && std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
 }
 
-bool sameColor(TGIFColorMap& a, int i, TGIFColorMap& b, int j)
+// The packed colour of each index of the table, -1 for indexes past its end.
+void colorKeys(TGIFColorMap& map, std::int32_t (&keys)[256])
 {
-    if (&a == &b && i == j)
-        return true;
-    if (i >= a.Count() || j >= b.Count())
-        return false;
-    const std::uint8_t* ca = a.Data() + 3 * i;
-    const std::uint8_t* cb = b.Data() + 3 * j;
-    return ca[0] == cb[0] && ca[1] == cb[1] && ca[2] == cb[2];
+    for (int i = 0; i < 256; ++i) {
+        if (i < map.Count()) {
+            const std::uint8_t* c = map.Data() + 3 * i;
+            keys[i] = std::int32_t(c[0]) | (std::int32_t(c[1]) << 8) | (std::int32_t(c[2]) << 16);
+        } else {
+            keys[i] = -1;
+        }
+    }
 }
 
 bool usesIndex(const TGIFSubImage& frame, int index)
@@ -45,11 +49,11 @@ bool usesIndex(const TGIFSubImage& frame, int index)
 
 } // namespace
 
-void TGIFImage::MergeColorMaps()
+void TGIFImage::MergeColorMaps(bool keepFreeEntry)
 {
     StopPainters();
     std::lock_guard<std::recursive_mutex> lock(PaintersLock);
-    TColorMapOptimizer optimizer(*this);
+    TColorMapOptimizer optimizer(*this, keepFreeEntry);
     optimizer.Optimize();
     FreeBitmap();
     SetPalette(nullptr);
@@ -69,7 +73,26 @@ void TGIFSubImage::MergeWith(TGIFSubImage* below)
     TGIFImage* image = Image();
     const bool wasTransparent = Transparent && GraphicControl;
     int t = wasTransparent ? GraphicControl->TransparentColorIndex() : -1;
-    if (!wasTransparent) {
+    // Another frame's transparent index serves only when this frame shows no pixel in that
+    // index: reusing a visible colour would erase those pixels too. Reusing one needs no room
+    // in the table, so a table filled by the first frame that needed a transparent colour
+    // still lets every later frame merge.
+    int reusable = -1;
+    if (!wasTransparent && colorMap_.Count() == 0 && image) {
+        bool used[256] = {};
+        for (std::uint8_t p : data_)
+            used[p] = true;
+        TGIFImageList& frames = image->Images();
+        for (int i = 0; i < frames.Count() && reusable < 0; ++i) {
+            TGIFSubImage& other = frames.Items(i);
+            if (&other == this || !other.Transparent || !other.GraphicControl || other.ColorMap().Count() > 0)
+                continue;
+            const int candidate = other.GraphicControl->TransparentColorIndex();
+            if (!used[candidate & 0xFF])
+                reusable = candidate;
+        }
+    }
+    if (!wasTransparent && reusable < 0) {
         const int local = colorMap_.Count();
         const int global = image ? image->GlobalColorMap().Count() : 0;
         const int room = local > 0 ? local : global;
@@ -81,49 +104,100 @@ void TGIFSubImage::MergeWith(TGIFSubImage* below)
     TGIFColorMap& mapF = ActiveColorMap();
     TGIFColorMap& mapB = below->ActiveColorMap();
 
-    // Pixels that repeat the frame below, found before a colour is added to any table.
+    // Pixels that repeat the frame below: the same index of the same table, or the same
+    // colour. The colours are taken before a colour is added to any table.
+    std::int32_t keyF[256], keyB[256];
+    colorKeys(mapF, keyF);
+    colorKeys(mapB, keyB);
+    const bool sameTable = &mapF == &mapB;
+    const int own = t; // the frame's own transparent index (or -1): those pixels stay
     const int x0 = std::max(mine.left, theirs.left), x1 = std::min(mine.right, theirs.right);
     const int y0 = std::max(mine.top, theirs.top), y1 = std::min(mine.bottom, theirs.bottom);
-    std::vector<std::size_t> repeated;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const std::size_t at = std::size_t(y - top_) * width_ + std::size_t(x - left_);
-            const int pf = data_[at];
-            const int pb = below->data_[std::size_t(y - below->top_) * below->width_ + std::size_t(x - below->left_)];
-            if (pf == t || pb == tb)
-                continue;
-            if (sameColor(mapF, pf, mapB, pb))
-                repeated.push_back(at);
+    const auto forEachRepeated = [&](auto&& f) {
+        for (int y = y0; y < y1; ++y) {
+            std::uint8_t* rowF = data_.data() + std::size_t(y - top_) * width_ + std::size_t(x0 - left_);
+            const std::uint8_t* rowB =
+                below->data_.data() + std::size_t(y - below->top_) * below->width_ + std::size_t(x0 - below->left_);
+            for (int i = 0; i < x1 - x0; ++i) {
+                const int pf = rowF[i];
+                const int pb = rowB[i];
+                if (pf == own || pb == tb)
+                    continue;
+                if ((sameTable && pf == pb) || (keyF[pf] >= 0 && keyF[pf] == keyB[pb])) {
+                    if (!f(rowF[i]))
+                        return;
+                }
+            }
         }
-    if (repeated.empty())
+    };
+    bool any = false;
+    forEachRepeated([&](std::uint8_t&) {
+        any = true;
+        return false;
+    });
+    if (!any)
         return;
     if (t < 0) {
-        if (colorMap_.Count() == 0 && image) {
-            // Another frame's transparent index serves only when this frame shows no pixel in
-            // that index: reusing a visible colour would erase those pixels too.
-            TGIFImageList& frames = image->Images();
-            for (int i = 0; i < frames.Count() && t < 0; ++i) {
-                TGIFSubImage& other = frames.Items(i);
-                if (&other == this || !other.Transparent || !other.GraphicControl || other.ColorMap().Count() > 0)
-                    continue;
-                const int candidate = other.GraphicControl->TransparentColorIndex();
-                if (!usesIndex(*this, candidate))
-                    t = candidate;
-            }
-            if (t < 0)
-                t = image->GlobalColorMap().Add(clBlack);
-        } else {
+        if (reusable >= 0)
+            t = reusable;
+        else if (colorMap_.Count() == 0 && image)
+            t = image->GlobalColorMap().Add(clBlack);
+        else
             t = colorMap_.Add(clBlack);
-        }
     }
-    for (std::size_t at : repeated)
-        data_[at] = std::uint8_t(t);
+    forEachRepeated([&](std::uint8_t& pixel) {
+        pixel = std::uint8_t(t);
+        return true;
+    });
     if (!wasTransparent) {
         if (!GraphicControl)
             extensions_.Add(std::make_unique<TGIFGraphicControlExtension>(this));
         GraphicControl->SetTransparent(true);
         GraphicControl->SetTransparentColorIndex(t);
     }
+    FreeBitmap();
+    FreeMask();
+}
+
+void TGIFSubImage::keepShorterCoding(const std::vector<std::uint8_t>& before, const Rect& beforeBounds)
+{
+    const Rect now = BoundsRect();
+    if (now.left < beforeBounds.left || now.top < beforeBounds.top || now.right > beforeBounds.right ||
+        now.bottom > beforeBounds.bottom)
+        return;
+    const int beforeWidth = beforeBounds.right - beforeBounds.left;
+    std::vector<std::uint8_t> earlier(data_.size());
+    for (int y = 0; y < height_; ++y)
+        std::copy_n(before.data() + std::size_t(y + now.top - beforeBounds.top) * beforeWidth +
+                        std::size_t(now.left - beforeBounds.left),
+                    width_, earlier.data() + std::size_t(y) * width_);
+    if (earlier == data_)
+        return;
+    // The two are compared on a sample of the rows (bands of 8 out of every 32) when the frame
+    // is large: the choice only decides the size, never what the frame shows.
+    const bool sample = std::int64_t(width_) * height_ > 65536;
+    std::vector<std::uint8_t> rows;
+    const auto codedSize = [&](const std::vector<std::uint8_t>& pixels) {
+        const std::uint8_t* p = pixels.data();
+        int h = height_;
+        if (sample) {
+            rows.clear();
+            for (int y = 0; y < height_; ++y)
+                if ((y / 8) % 4 == 0)
+                    rows.insert(rows.end(), pixels.begin() + std::ptrdiff_t(y) * width_,
+                                pixels.begin() + std::ptrdiff_t(y + 1) * width_);
+            p = rows.data();
+            h = int(rows.size() / std::size_t(width_));
+        }
+        // 8-bit codes for any index: the two are measured alike, and a stray index past the
+        // table cannot stop the optimizer here.
+        MemoryStream stream;
+        CreateEncoder(enLZW)->Compress(stream, 8, 256, p, false, h, width_);
+        return stream.size();
+    };
+    if (codedSize(earlier) >= codedSize(data_))
+        return;
+    data_ = std::move(earlier);
     FreeBitmap();
     FreeMask();
 }
@@ -136,13 +210,18 @@ void TGIFSubImage::Crop()
     int left = width_, right = -1, top = height_, bottom = -1;
     for (int y = 0; y < height_; ++y) {
         const std::uint8_t* row = data_.data() + std::size_t(y) * width_;
-        for (int x = 0; x < width_; ++x)
-            if (row[x] != t) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+        int first = 0;
+        while (first < width_ && row[first] == t)
+            ++first;
+        if (first == width_)
+            continue;
+        int last = width_ - 1;
+        while (row[last] == t)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = y;
     }
     if (right < 0) {
         Clear();
@@ -233,11 +312,14 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
             skip();
         }
 
-        TFrameSnapshots unmerged;
+        // Each frame's pixels before merging, to fall back on where merging codes longer.
+        std::unordered_map<const TGIFSubImage*, std::vector<std::uint8_t>> unmerged;
+        std::unordered_map<const TGIFSubImage*, Rect> unmergedBounds;
         if (has(osMerge)) {
             for (int i = 1; i < images_.Count(); ++i) {
                 const TGIFSubImage& frame = images_.Items(i);
-                unmerged[&frame] = TFrameSnapshot{frame.BoundsRect(), frame.Data()};
+                unmerged[&frame] = frame.Data();
+                unmergedBounds[&frame] = frame.BoundsRect();
             }
             for (int i = images_.Count() - 1; i >= 1; --i) {
                 images_.Items(i).MergeWith(&images_.Items(belowIndex(i)));
@@ -272,10 +354,15 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
         }
 
         if (has(osMerge)) {
-            // Transparent pixels over a colour already on the screen may show either; take
-            // whichever codes shorter. Done after cropping, which wants them transparent.
-            PackFreePixels(*this, unmerged);
-            unmerged.clear();
+            // Transparent pixels scattered among visible ones can code longer than the pixels
+            // they replaced: such a frame gets its own pixels back, inside its (cropped)
+            // rectangle. Every pixel it gives back shows what its transparent pixel showed.
+            for (int i = 1; i < images_.Count(); ++i) {
+                TGIFSubImage& frame = images_.Items(i);
+                const auto found = unmerged.find(&frame);
+                if (found != unmerged.end() && !frame.Empty())
+                    frame.keepShorterCoding(found->second, unmergedBounds[&frame]);
+            }
         }
 
         if (has(osCleanup)) {

@@ -128,6 +128,10 @@ public:
     void MergeWith(TGIFSubImage* below);
     // Cuts transparent borders off a transparent frame (clears a frame with nothing visible).
     void Crop();
+    // before: this frame's pixels in beforeBounds, before MergeWith and Crop. Takes them back
+    // (inside the present rectangle, which lies within beforeBounds) when they code shorter
+    // than the merged pixels.
+    void keepShorterCoding(const std::vector<std::uint8_t>& before, const Rect& beforeBounds);
 
 private:
     friend class TGIFImage;

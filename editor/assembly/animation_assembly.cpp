@@ -34,7 +34,8 @@ void assembleAnimation(TGIFImage& gif, const std::vector<AssemblyFrame>& frames,
         dither = options.chosenDitherMethod();
     if (gif.GetEmpty())
         return;
-    mergeColorMaps(gif);
+    // Merging makes repeated pixels transparent, which needs a free entry in the one table.
+    mergeColorMaps(gif, options.merge);
     if (options.merge || options.crop)
         optimizeAnimation(gif, options.merge, options.crop, method, dither);
 }

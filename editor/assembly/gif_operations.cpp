@@ -30,7 +30,7 @@ Bitmap imageBitmap(TGIFImage& gif)
     return picture;
 }
 
-void mergeColorMaps(TGIFImage& gif) { gif.MergeColorMaps(); }
+void mergeColorMaps(TGIFImage& gif, bool keepFreeEntry) { gif.MergeColorMaps(keepFreeEntry); }
 
 void optimizeAnimation(TGIFImage& gif, bool merge, bool crop, TReductionMethod method, TDitherMethod dither)
 {

@@ -13,7 +13,7 @@ Bitmap firstImageAtScreenSize(TGIFImage& gif);
 Bitmap frameBitmap(TGIFImage& gif, int index);
 // The picture of an image (the reduced picture of a bitmap assigned to it).
 Bitmap imageBitmap(TGIFImage& gif);
-// One global colour table for all frames.
-void mergeColorMaps(TGIFImage& gif);
+// One global colour table for all frames; with keepFreeEntry at most 255 colours.
+void mergeColorMaps(TGIFImage& gif, bool keepFreeEntry = false);
 // Removes what repeats between frames (merge) and the unchanged borders (crop).
 void optimizeAnimation(TGIFImage& gif, bool merge, bool crop, TReductionMethod method, TDitherMethod dither);

@@ -177,6 +177,67 @@ TEST(Optimize, IdenticalFramesMergeThenCropAway)
     }
 }
 
+TEST(Optimize, FramesOfAFullTableMergeWhenOneEntryIsKeptFree)
+{
+    // Three identical opaque frames of 256 colours. A table of 256 has no room for a
+    // transparent colour and nothing merges; with one entry kept free, the last frame adds
+    // black there and the middle frame reuses that index although the table is then full.
+    for (bool keepFree : {false, true}) {
+        SCOPED_TRACE(keepFree);
+        TGIFImage image;
+        std::vector<TColor> table;
+        std::vector<std::uint8_t> pixels;
+        for (int k = 0; k < 256; ++k) {
+            table.push_back(rgbColor(std::uint8_t(k), std::uint8_t(255 - k), std::uint8_t(k / 2 + 1)));
+            pixels.insert(pixels.end(), std::size_t(1 + k % 3), std::uint8_t(k));
+        }
+        const int w = int(pixels.size());
+        for (int i = 0; i < 3; ++i)
+            control(addFrame(image, 0, 0, w, 1, table, pixels), 10);
+        image.MergeColorMaps(keepFree);
+        ASSERT_EQ(image.GlobalColorMap().Count(), keepFree ? 255 : 256);
+        const auto before = colorsOf(image);
+        image.Optimize(steps({osMerge}), rdNone, dtNearest, 8);
+        TGIFSubImage& middle = image.Images().Items(1);
+        TGIFSubImage& last = image.Images().Items(2);
+        EXPECT_EQ(image.GlobalColorMap().Count(), 256);
+        if (!keepFree) {
+            EXPECT_FALSE(middle.Transparent);
+            EXPECT_FALSE(last.Transparent);
+            EXPECT_EQ(colorsOf(image), before);
+            continue;
+        }
+        ASSERT_TRUE(middle.Transparent);
+        ASSERT_TRUE(last.Transparent);
+        EXPECT_EQ(middle.GraphicControl->TransparentColorIndex(), 255);
+        EXPECT_EQ(last.GraphicControl->TransparentColorIndex(), 255);
+        EXPECT_EQ(image.GlobalColorMap().Colors(255), clBlack);
+        EXPECT_EQ(middle.Data(), std::vector<std::uint8_t>(std::size_t(w), 255));
+        EXPECT_EQ(last.Data(), std::vector<std::uint8_t>(std::size_t(w), 255));
+        EXPECT_EQ(colorsOf(image)[0], before[0]);
+    }
+}
+
+TEST(Optimize, MergingThatWouldCodeLongerKeepsTheFramesOwnPixels)
+{
+    // The frame below mixes colours 1 and 2 at random; the frame on top is all colour 1.
+    // Merging would scatter transparent pixels over it, which codes longer than one colour:
+    // the frame keeps its pixels, and shows the same either way.
+    TGIFImage image;
+    std::vector<std::uint8_t> mixed(64 * 64);
+    std::uint32_t x = 5;
+    for (auto& p : mixed) {
+        x = x * 1664525u + 1013904223u;
+        p = std::uint8_t(1 + (x >> 31));
+    }
+    const std::vector<TColor> table{clBlack, clRed, clLime, clBlue};
+    control(addFrame(image, 0, 0, 64, 64, table, mixed), 10);
+    TGIFSubImage& top = addFrame(image, 0, 0, 64, 64, table, std::vector<std::uint8_t>(64 * 64, 1));
+    control(top, 10);
+    image.Optimize(steps({osMerge}), rdNone, dtNearest, 8);
+    EXPECT_EQ(top.Data(), std::vector<std::uint8_t>(64 * 64, 1));
+}
+
 TEST(Optimize, CropKeepsTheVisibleRectangle)
 {
     TGIFImage image;
