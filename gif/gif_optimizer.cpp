@@ -175,7 +175,7 @@ void TGIFSubImage::keepShorterCoding(const std::vector<std::uint8_t>& before, co
         return;
     // The two are compared on a sample of the rows (bands of 8 out of every 32) when the frame
     // is large: the choice only decides the size, never what the frame shows.
-    const bool sample = std::int64_t(width_) * height_ > 65536;
+    const bool sample = std::int64_t(width_) * height_ > 262144;
     std::vector<std::uint8_t> rows;
     const auto codedSize = [&](const std::vector<std::uint8_t>& pixels) {
         const std::uint8_t* p = pixels.data();
@@ -189,10 +189,14 @@ void TGIFSubImage::keepShorterCoding(const std::vector<std::uint8_t>& before, co
             p = rows.data();
             h = int(rows.size() / std::size_t(width_));
         }
-        // 8-bit codes for any index: the two are measured alike, and a stray index past the
-        // table cannot stop the optimizer here.
+        // The code size the writer would choose for these pixels; any index fits it, so a
+        // stray index past the table cannot stop the optimizer here.
+        const int largest = *std::max_element(pixels.begin(), pixels.end());
+        int bits = 2;
+        while ((1 << bits) <= largest)
+            ++bits;
         MemoryStream stream;
-        CreateEncoder(enLZW)->Compress(stream, 8, 256, p, false, h, width_);
+        CreateEncoder(enLZW)->Compress(stream, bits, 1 << bits, p, false, h, width_);
         return stream.size();
     };
     if (codedSize(earlier) >= codedSize(data_))
