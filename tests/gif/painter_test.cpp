@@ -344,3 +344,88 @@ TEST(Painter, SpeedZeroHoldsTheFrameUntilTheSpeedChanges)
     EXPECT_EQ(r.frames[1], 1);
     image.StopPainters();
 }
+
+TEST(FrameCompositor, ClearOnLoopClearsTheFirstFrameAreaWhenTheAnimationStartsOver)
+{
+    // Frame 0 shows the canvas through its right pixel; frame 1 paints that pixel red. When
+    // frame 0 comes round again, the red stays unless the loop clears frame 0's area first
+    // (back to the canvas as it was, with poTransparent).
+    for (bool clearOnLoop : {false, true}) {
+        SCOPED_TRACE(clearOnLoop);
+        TGIFImage image;
+        TGIFSubImage& first = addFrame(image, {0, 0, 2, 1}, clBlue, 0, 1);
+        first.Data() = {0, 1};
+        first.GraphicControl->SetTransparent(true);
+        first.GraphicControl->SetTransparentColorIndex(1);
+        addFrame(image, {1, 0, 2, 1}, clRed, 0, 1);
+        Bitmap target(2, 1);
+        target.fill(clAqua);
+        const TGIFPaintOptions options =
+            TGIFPaintOptions(paintOption(poTransparent) | (clearOnLoop ? paintOption(poClearOnLoop) : 0));
+        TGIFFrameCompositor compositor(image, target.canvas(), Rect{0, 0, 2, 1}, options);
+        compositor.PaintFrame(0, 1, 1);
+        EXPECT_EQ(target.pixel(1, 0), clAqua);
+        compositor.PaintFrame(1, 1, 1);
+        EXPECT_EQ(target.pixel(1, 0), clRed);
+        compositor.PaintFrame(0, 1, 1);
+        EXPECT_EQ(target.pixel(0, 0), clBlue);
+        EXPECT_EQ(target.pixel(1, 0), clearOnLoop ? clAqua : clRed);
+    }
+}
+
+TEST(Painter, DrawTilesOrStretchesAStillImage)
+{
+    // A 2x1 picture (red, blue) drawn into a 6x2 rectangle.
+    for (bool tile : {false, true}) {
+        SCOPED_TRACE(tile);
+        TGIFImage image;
+        image.Header().ScreenWidth = 2;
+        image.Header().ScreenHeight = 1;
+        TGIFSubImage& frame = addFrame(image, {0, 0, 2, 1}, clRed, 0);
+        frame.ColorMap().Add(clBlue);
+        frame.Data() = {0, 2};
+        image.SetPaintOptions(tile ? paintOption(poTile) : TGIFPaintOptions(0));
+        Bitmap target(6, 2);
+        target.fill(clWhite);
+        image.Draw(target.canvas(), Rect{0, 0, 6, 2});
+        const std::vector<TColor> row = tile ? std::vector<TColor>{clRed, clBlue, clRed, clBlue, clRed, clBlue}
+                                             : std::vector<TColor>{clRed, clRed, clRed, clBlue, clBlue, clBlue};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 6; ++x)
+                EXPECT_EQ(target.pixel(x, y), row[std::size_t(x)]) << x << "," << y;
+    }
+}
+
+TEST(Painter, DrawWithoutDirectPaintsThroughTheImageBitmap)
+{
+    // Without poDirect the painter plays into the image's own bitmap; each Draw copies the
+    // frame shown last into the rectangle (stretched from 2x2 to 4x4).
+    TGIFImage image;
+    image.Header().ScreenWidth = 2;
+    image.Header().ScreenHeight = 2;
+    addFrame(image, {0, 0, 2, 2}, clRed, 3);
+    addFrame(image, {0, 0, 2, 2}, clBlue, 3);
+    std::vector<int> painted;
+    image.OnAfterPaintFrame = [&](TGIFPainter& p) { painted.push_back(p.ActiveFrame()); };
+    image.SetPaintOptions(kThreaded);
+    Bitmap target(4, 4);
+    target.fill(clWhite);
+    const auto everyPixelIs = [&](TColor c) {
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                if (target.pixel(x, y) != c)
+                    return false;
+        return true;
+    };
+    image.Draw(target.canvas(), Rect{0, 0, 4, 4});
+    ASSERT_NE(image.DrawPainter, nullptr);
+    EXPECT_NE(image.DrawPainter->PaintCanvas(), &target.canvas());
+    EXPECT_TRUE(everyPixelIs(clRed));
+
+    ASSERT_TRUE(serveUntil(image, [&] { return !painted.empty() && painted.back() == 1; }));
+    EXPECT_TRUE(everyPixelIs(clRed)) << "the canvas changes only when drawn";
+    image.Draw(target.canvas(), Rect{0, 0, 4, 4});
+    EXPECT_TRUE(everyPixelIs(clBlue));
+    image.StopPainters();
+    EXPECT_EQ(image.DrawPainter, nullptr);
+}
