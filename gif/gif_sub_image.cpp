@@ -234,7 +234,9 @@ void TGIFSubImage::SaveToStream(Stream& stream) const
     // The codes need room only for the largest index the frame uses: a frame of few colours
     // under a large table codes with a smaller minimum code size.
     if (!data_.empty()) {
-        const int largest = *std::max_element(data_.begin(), data_.end());
+        std::uint8_t largest = 0; // a plain loop, which the compiler vectorizes
+        for (const std::uint8_t v : data_)
+            largest = std::max(largest, v);
         if (largest < colors) {
             int needed = 1;
             while ((1 << needed) <= largest)

@@ -137,10 +137,13 @@ void TLZWEncoder::CompressPixels()
             const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(pixel);
             // Pictures repeat themselves: the string a prefix was last extended to is the
             // likeliest next one, and it is found without hashing.
-            const std::uint32_t recent = recentChild[prefix];
-            if ((recent >> 12) == key) {
-                prefix = int(recent & 0xFFF);
-                continue;
+            // (A single pixel has too many extensions for that guess to pay.)
+            if (prefix >= clearCode) {
+                const std::uint32_t recent = recentChild[prefix];
+                if ((recent >> 12) == key) {
+                    prefix = int(recent & 0xFFF);
+                    continue;
+                }
             }
             const int slot = table.FindSlot(key);
             const std::uint32_t entry = table.Entry(slot);
