@@ -7,6 +7,7 @@
 #include "platform/stream.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 TLZWDecoder::TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& item)
@@ -23,6 +24,20 @@ TLZWDecoder::TLZWDecoder(Stream& stream, int minimumCodeSize, const TGIFItem& it
     std::memset(length_, 0, sizeof length_);
     std::memset(suffix_, 0, sizeof suffix_);
     std::memset(buffer_, 0, sizeof buffer_);
+}
+
+// Four bytes of the buffer from byte on, the first in the lowest bits (the buffer has room for
+// them at any byte a code starts in).
+inline std::uint32_t TLZWDecoder::bitsAt(int byte) const
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t bits;
+        std::memcpy(&bits, buffer_ + byte, sizeof bits);
+        return bits;
+    } else {
+        return std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) |
+               (std::uint32_t(buffer_[byte + 2]) << 16) | (std::uint32_t(buffer_[byte + 3]) << 24);
+    }
 }
 
 void TLZWDecoder::underrun()
@@ -87,10 +102,7 @@ inline int TLZWDecoder::getCode()
         }
         // A code cut short by the end of the data reads its missing bits as 0.
     }
-    const int byte = currentBit_ >> 3;
-    const std::uint32_t bits =
-        std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) | (std::uint32_t(buffer_[byte + 2]) << 16);
-    const int code = int((bits >> (currentBit_ & 7)) & ((1u << codeSize_) - 1));
+    const int code = int((bitsAt(currentBit_ >> 3) >> (currentBit_ & 7)) & ((1u << codeSize_) - 1));
     currentBit_ += codeSize_;
     return code;
 }
@@ -219,10 +231,7 @@ std::int64_t TLZWDecoder::decodeRun(std::uint8_t* out, std::int64_t n, std::int6
     };
 
     while (n < count && bit + size < lastBit) {
-        const int byte = bit >> 3;
-        const std::uint32_t bits =
-            std::uint32_t(buffer_[byte]) | (std::uint32_t(buffer_[byte + 1]) << 8) | (std::uint32_t(buffer_[byte + 2]) << 16);
-        const int code = int((bits >> (bit & 7)) & ((1u << size) - 1));
+        const int code = int((bitsAt(bit >> 3) >> (bit & 7)) & ((1u << size) - 1));
         if (code < clearCode) {
             bit += size;
             first = code; // a literal is its own first pixel

@@ -41,6 +41,7 @@ private:
     void expand(int incoming, int code);
     void addEntry();
     int getCode();
+    std::uint32_t bitsAt(int byte) const;
     bool refill();
     void underrun();
     void skipSubBlocks();
@@ -71,6 +72,6 @@ private:
     // Length of each entry's string as it was when the entry was made.
     std::uint16_t length_[TableSize];
     // The unconsumed bytes of the last sub-block (at most three), one sub-block, and room
-    // for reading three bytes at any bit.
+    // for reading four bytes at any byte a code starts in.
     std::uint8_t buffer_[3 + 255 + 6];
 };
