@@ -175,3 +175,21 @@ TEST(AnimationRender, MergeAndCropKeepEveryRenderedFrame)
         EXPECT_EQ(pixelsOf(after.frames.back().screen), pixelsOf(before.frames.back().screen));
     }
 }
+
+TEST(AnimationRender, MergeAndCropNeverMakeTheFileLargerThanTheTableAlone)
+{
+    // Where transparent pixels scattered among visible ones would code longer than the pixels
+    // they stand for, the frame keeps its own pixels.
+    for (const char* name : kAnimations) {
+        SCOPED_TRACE(name);
+        const Bytes bytes = readFileBytes(samplePath(name));
+        auto tableOnly = load(bytes);
+        if (distinctColors(*tableOnly) > 255 || tableOnly->Images().Count() < 2)
+            continue;
+        tableOnly->MergeColorMaps();
+        auto optimized = load(bytes);
+        optimized->MergeColorMaps();
+        optimized->Optimize(TGIFOptimizeSteps((1u << osMerge) | (1u << osCrop)), rdNone, dtNearest, 8);
+        EXPECT_LE(writeGif(*optimized).size(), writeGif(*tableOnly).size());
+    }
+}
