@@ -182,18 +182,23 @@ inline void TLZWDecoder::expand(int incoming, int code)
     oldCode_ = incoming;
 }
 
-inline void TLZWDecoder::addEntry()
+inline void TLZWDecoder::addEntry(int& next, int& limit, int& size, int old, int first)
 {
-    if (nextCode_ < TableSize) {
-        prefix_[nextCode_] = std::uint16_t(oldCode_);
-        suffix_[nextCode_] = std::uint8_t(firstCode_);
-        length_[nextCode_] = std::uint16_t(std::min(length_[oldCode_] + 1, TableSize + 1));
-        ++nextCode_;
-        if (nextCode_ >= widthLimit_ && widthLimit_ < TableSize) {
-            widthLimit_ *= 2;
-            ++codeSize_;
+    if (next < TableSize) {
+        prefix_[next] = std::uint16_t(old);
+        suffix_[next] = std::uint8_t(first);
+        length_[next] = std::uint16_t(std::min(length_[old] + 1, TableSize + 1));
+        ++next;
+        if (next >= limit && limit < TableSize) {
+            limit *= 2;
+            ++size;
         }
     }
+}
+
+inline void TLZWDecoder::addEntry()
+{
+    addEntry(nextCode_, widthLimit_, codeSize_, oldCode_, firstCode_);
 }
 
 int TLZWDecoder::NextValue()
@@ -217,18 +222,7 @@ std::int64_t TLZWDecoder::decodeRun(std::uint8_t* out, std::int64_t n, std::int6
     const int clearCode = clearCode_;
     const int endCode = endCode_;
 
-    const auto addEntry = [&] {
-        if (next < TableSize) {
-            prefix_[next] = std::uint16_t(old);
-            suffix_[next] = std::uint8_t(first);
-            length_[next] = std::uint16_t(std::min(length_[old] + 1, TableSize + 1));
-            ++next;
-            if (next >= limit && limit < TableSize) {
-                limit *= 2;
-                ++size;
-            }
-        }
-    };
+    const auto addEntry = [&] { TLZWDecoder::addEntry(next, limit, size, old, first); };
 
     while (n < count && bit + size < lastBit) {
         const int code = int((bitsAt(bit >> 3) >> (bit & 7)) & ((1u << size) - 1));

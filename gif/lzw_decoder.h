@@ -40,6 +40,9 @@ private:
     // adds the new table entry.
     void expand(int incoming, int code);
     void addEntry();
+    // Adds the entry old + first at next while the table has room, widening the codes when
+    // next reaches the width limit.
+    void addEntry(int& next, int& limit, int& size, int old, int first);
     int getCode();
     std::uint32_t bitsAt(int byte) const;
     bool refill();
