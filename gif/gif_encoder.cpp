@@ -5,6 +5,8 @@
 #include "gif/rle_encoder.h"
 #include "platform/stream.h"
 
+#include <algorithm>
+
 void TGIFEncoder::Compress(Stream& target, int bitsPerPixel, int colorCount, const std::uint8_t* pixels,
                            bool interlaced, int height, int width)
 {
@@ -53,6 +55,17 @@ void TGIFEncoder::Clear()
 void TGIFEncoder::ColorError() const
 {
     throw GIFException(gifmsg::ColorNotInTable);
+}
+
+int BitsForPixels(const std::uint8_t* pixels, std::size_t count)
+{
+    std::uint8_t largest = 0; // a plain loop, which the compiler vectorizes
+    for (std::size_t i = 0; i < count; ++i)
+        largest = std::max(largest, pixels[i]);
+    int bits = 1;
+    while ((1 << bits) <= largest)
+        ++bits;
+    return bits;
 }
 
 std::unique_ptr<TGIFEncoder> CreateEncoder(TGIFEncoding encoding)

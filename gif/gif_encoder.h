@@ -86,3 +86,6 @@ protected:
 
 // The encoder chosen by the image's Encoding: enRLE gives TRLEEncoder, anything else TLZWEncoder.
 std::unique_ptr<TGIFEncoder> CreateEncoder(TGIFEncoding encoding);
+
+// The bits per pixel that pixels need: the smallest n (at least 1) with every index below 2^n.
+int BitsForPixels(const std::uint8_t* pixels, std::size_t count);

@@ -191,10 +191,7 @@ void TGIFSubImage::keepShorterCoding(const std::vector<std::uint8_t>& before, co
         }
         // The code size the writer would choose for these pixels; any index fits it, so a
         // stray index past the table cannot stop the optimizer here.
-        const int largest = *std::max_element(pixels.begin(), pixels.end());
-        int bits = 2;
-        while ((1 << bits) <= largest)
-            ++bits;
+        const int bits = std::max(2, BitsForPixels(pixels.data(), pixels.size()));
         MemoryStream stream;
         CreateEncoder(enLZW)->Compress(stream, bits, 1 << bits, p, false, h, width_);
         return stream.size();
@@ -266,14 +263,6 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
                 Progress(ProgressStage::Running, int(std::int64_t(counter) * 100 / total()), false, gifmsg::Optimizing);
         };
         auto skip = [&] { counter += images_.Count(); };
-        // The frame whose pixels are on the screen under frame i: the one before it, skipping
-        // back over frames that restore the previous screen, but never past the first.
-        auto belowIndex = [this](int i) {
-            int j = i - 1;
-            while (j > 0 && disposalOf(images_.Items(j)) == 3)
-                --j;
-            return j;
-        };
 
         if (has(osSortColorMaps)) {
             if (header_->ColorMap().Count() > 0 && images_.Count() > 0)
@@ -316,17 +305,23 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
             skip();
         }
 
-        // Each frame's pixels before merging, to fall back on where merging codes longer.
-        std::unordered_map<const TGIFSubImage*, std::vector<std::uint8_t>> unmerged;
-        std::unordered_map<const TGIFSubImage*, Rect> unmergedBounds;
+        // Each frame's place and pixels before merging, to fall back on where merging codes
+        // longer.
+        struct Unmerged {
+            Rect bounds;
+            std::vector<std::uint8_t> data;
+        };
+        std::unordered_map<const TGIFSubImage*, Unmerged> unmerged;
         if (has(osMerge)) {
             for (int i = 1; i < images_.Count(); ++i) {
                 const TGIFSubImage& frame = images_.Items(i);
-                unmerged[&frame] = frame.Data();
-                unmergedBounds[&frame] = frame.BoundsRect();
+                unmerged[&frame] = Unmerged{frame.BoundsRect(), frame.Data()};
             }
             for (int i = images_.Count() - 1; i >= 1; --i) {
-                images_.Items(i).MergeWith(&images_.Items(belowIndex(i)));
+                int j = i - 1;
+                while (j > 0 && disposalOf(images_.Items(j)) == 3)
+                    --j;
+                images_.Items(i).MergeWith(&images_.Items(j));
                 step(true);
             }
             ++counter;
@@ -365,7 +360,7 @@ void TGIFImage::Optimize(TGIFOptimizeSteps steps, TReductionMethod reduction, TD
                 TGIFSubImage& frame = images_.Items(i);
                 const auto found = unmerged.find(&frame);
                 if (found != unmerged.end() && !frame.Empty())
-                    frame.keepShorterCoding(found->second, unmergedBounds[&frame]);
+                    frame.keepShorterCoding(found->second.data, found->second.bounds);
             }
         }
 

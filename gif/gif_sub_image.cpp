@@ -234,15 +234,9 @@ void TGIFSubImage::SaveToStream(Stream& stream) const
     // The codes need room only for the largest index the frame uses: a frame of few colours
     // under a large table codes with a smaller minimum code size.
     if (!data_.empty()) {
-        std::uint8_t largest = 0; // a plain loop, which the compiler vectorizes
-        for (const std::uint8_t v : data_)
-            largest = std::max(largest, v);
-        if (largest < colors) {
-            int needed = 1;
-            while ((1 << needed) <= largest)
-                ++needed;
-            bits = std::min(bits, needed);
-        }
+        const int needed = BitsForPixels(data_.data(), data_.size());
+        if (needed < bits)
+            bits = needed; // every index is below 2^needed <= 2^bits, so inside the table
     }
     const TGIFImage* image = Image();
     TGIFWarning warning;
