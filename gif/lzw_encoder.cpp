@@ -122,53 +122,59 @@ void TLZWEncoder::CompressPixels()
         }
     };
 
-    ForEachSpan([&](const std::uint8_t* p, std::int64_t count) {
-        const std::uint8_t* end = p + count;
-        if (first) {
-            prefix = *p++;
-            if (prefix >= limit)
-                ColorError();
-            first = false;
-        }
-        for (; p < end; ++p) {
-            const int pixel = *p;
-            if (pixel >= limit)
-                ColorError();
-            const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(pixel);
-            // Pictures repeat themselves: the string a prefix was last extended to is the
-            // likeliest next one, and it is found without hashing.
-            // (A single pixel has too many extensions for that guess to pay.)
-            if (prefix >= clearCode) {
-                const std::uint32_t recent = recentChild[prefix];
-                if ((recent >> 12) == key) {
-                    prefix = int(recent & 0xFFF);
+    try {
+        ForEachSpan([&](const std::uint8_t* p, std::int64_t count) {
+            const std::uint8_t* end = p + count;
+            if (first) {
+                prefix = *p++;
+                if (prefix >= limit)
+                    ColorError();
+                first = false;
+            }
+            for (; p < end; ++p) {
+                const int pixel = *p;
+                if (pixel >= limit)
+                    ColorError();
+                const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(pixel);
+                // Pictures repeat themselves: the string a prefix was last extended to is the
+                // likeliest next one, and it is found without hashing.
+                // (A single pixel has too many extensions for that guess to pay.)
+                if (prefix >= clearCode) {
+                    const std::uint32_t recent = recentChild[prefix];
+                    if ((recent >> 12) == key) {
+                        prefix = int(recent & 0xFFF);
+                        continue;
+                    }
+                }
+                const int slot = table.FindSlot(key);
+                const std::uint32_t entry = table.Entry(slot);
+                if (entry != THashTable::EmptyEntry) {
+                    recentChild[prefix] = entry;
+                    prefix = int(entry & 0xFFF);
                     continue;
                 }
+                output(prefix);
+                prefix = pixel;
+                if (freeCode < 4095) {
+                    table.Store(slot, key, freeCode);
+                    recentChild[key >> 8] = table.Entry(slot);
+                    ++freeCode;
+                } else {
+                    // A clear code at the current width, then the table starts again.
+                    sink.put(clearCode, width);
+                    width = initialWidth;
+                    largest = (1 << width) - 1;
+                    table.Clear();
+                    std::fill(std::begin(recentChild), std::end(recentChild), THashTable::EmptyEntry);
+                    freeCode = clearCode + 2;
+                }
             }
-            const int slot = table.FindSlot(key);
-            const std::uint32_t entry = table.Entry(slot);
-            if (entry != THashTable::EmptyEntry) {
-                recentChild[prefix] = entry;
-                prefix = int(entry & 0xFFF);
-                continue;
-            }
-            output(prefix);
-            prefix = pixel;
-            if (freeCode < 4095) {
-                table.Store(slot, key, freeCode);
-                recentChild[key >> 8] = table.Entry(slot);
-                ++freeCode;
-            } else {
-                // A clear code at the current width, then the table starts again.
-                sink.put(clearCode, width);
-                width = initialWidth;
-                largest = (1 << width) - 1;
-                table.Clear();
-                std::fill(std::begin(recentChild), std::end(recentChild), THashTable::EmptyEntry);
-                freeCode = clearCode + 2;
-            }
-        }
-    });
+        });
+    } catch (const GIFException&) {
+        // A pixel outside the table: what was coded before it still reaches the stream.
+        sink.finish(bucket_, bitCount_);
+        throw;
+    }
     output(prefix);
 
     sink.finish(bucket_, bitCount_);

@@ -183,6 +183,15 @@ TEST(Writer, PixelOutsideTheTableFails)
         }
         EXPECT_GT(out.size(), 13); // the frame's bytes so far stay in the stream
     }
+    // Everything coded before the bad pixel reaches the stream: nearly as many bytes as the
+    // same frame without it.
+    std::vector<std::uint8_t> pixels = noise(20000, 200, 9);
+    const std::size_t whole = writeGif(*makeImage(20000, 1, 200, pixels)).size();
+    pixels.push_back(250);
+    auto bad = makeImage(20001, 1, 200, pixels);
+    MemoryStream out;
+    EXPECT_THROW(bad->SaveToStream(out), GIFException);
+    EXPECT_GE(out.size(), std::int64_t(whole) - 8);
 }
 
 TEST(Writer, PixelBufferOfTheWrongSizeIsRefused)
