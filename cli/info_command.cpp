@@ -16,8 +16,9 @@
 
 namespace {
 
-// JSON string literal; bytes outside printable ASCII are escaped as \u00XX (Latin-1).
-std::string jsonString(const std::string& s)
+// A quoted string: printable ASCII as it is (with " and \ escaped), every other byte written
+// with escapeFormat (which takes the byte).
+std::string escapedString(const std::string& s, const char* escapeFormat)
 {
     std::string out = "\"";
     for (unsigned char c : s) {
@@ -28,31 +29,18 @@ std::string jsonString(const std::string& s)
             out += char(c);
         } else {
             char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            std::snprintf(buf, sizeof buf, escapeFormat, c);
             out += buf;
         }
     }
     return out + "\"";
 }
 
+// JSON string literal; bytes outside printable ASCII are escaped as \u00XX (Latin-1).
+std::string jsonString(const std::string& s) { return escapedString(s, "\\u%04x"); }
+
 // Text for the plain listing: printable ASCII as it is, other bytes as \xNN.
-std::string quoted(const std::string& s)
-{
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += char(c);
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        }
-    }
-    return out + "\"";
-}
+std::string quoted(const std::string& s) { return escapedString(s, "\\x%02x"); }
 
 std::string identifierOf(const TGIFApplicationExtension& e)
 {

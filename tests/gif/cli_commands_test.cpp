@@ -37,7 +37,7 @@ TEST(CliCommands, InfoListsBlocksWarningsAndErrors)
 {
     const auto dir = tempDir("info");
     const Bytes file = screen(4, 2, 1, "89a", 1, 0) + appExtension("NETSCAPE2.0", {Bytes{1, 3, 0}}) + gce(12, 2, 1) +
-                       Bytes{0x21, 0xFE} + subBlocks(text("hi \"there\"")) + descriptor(0, 0, 4, 2, 0, true) +
+                       Bytes{0x21, 0xFE} + subBlocks(text("hi \"there\"") + Bytes{0xE9, 0x01}) + descriptor(0, 0, 4, 2, 0, true) +
                        literalImageData({0, 1, 0, 1, 1, 0, 1, 0}, 2) + appExtension("XMP DataXMP", {Bytes{1, 2}, Bytes{3}}) +
                        Bytes{0x3B};
     writeFile(dir / "a.gif", file);
@@ -49,7 +49,7 @@ TEST(CliCommands, InfoListsBlocksWarningsAndErrors)
                         "image 0: left 0, top 0, width 4, height 2, interlaced yes, local colors 0, empty no\n"
                         "  loop: identifier \"NETSCAPE2.0\", loops 3\n"
                         "  graphic control: delay 12, disposal 2, user input no, transparent yes, transparent index 1\n"
-                        "  comment: [\"hi \\\"there\\\"\"]\n"
+                        "  comment: [\"hi \\\"there\\\"\\xe9\\x01\"]\n"
                         "image 1: left 0, top 0, width 0, height 0, interlaced no, local colors 0, empty yes\n"
                         "  application: identifier \"XMP DataXMP\", block sizes [2, 1]\n");
 
@@ -58,7 +58,7 @@ TEST(CliCommands, InfoListsBlocksWarningsAndErrors)
     for (const char* key : {"\"version\": \"89a\"", "\"width\": 4", "\"height\": 2", "\"background_index\": 1",
                             "\"aspect_ratio\": 0", "\"global_colors\": 2", "\"interlaced\": true", "\"local_colors\": 0",
                             "\"empty\": true", "\"type\": \"loop\"", "\"loops\": 3", "\"transparent_index\": 1",
-                            "\"lines\": [\"hi \\\"there\\\"\"]", "\"block_sizes\": [2, 1]",
+                            "\"lines\": [\"hi \\\"there\\\"\\u00e9\\u0001\"]", "\"block_sizes\": [2, 1]",
                             "\"warnings\": []", "\"error\": null"})
         EXPECT_NE(json.out.find(key), std::string::npos) << key << "\n" << json.out;
 
