@@ -85,6 +85,16 @@ struct Recorder {
     }
 };
 
+// Starts the image's draw painter straight onto target (threaded, poDirect) with r recording,
+// and serves it until it has shown its first frame.
+bool drawDirectlyUntilTheFirstFrame(TGIFImage& image, Recorder& r, Bitmap& target)
+{
+    r.attach(image);
+    image.SetPaintOptions(TGIFPaintOptions(kThreaded | paintOption(poDirect)));
+    image.Draw(target.canvas(), Rect{0, 0, target.width(), target.height()});
+    return image.DrawPainter != nullptr && serveUntil(image, [&] { return !r.frames.empty(); });
+}
+
 double ms(Clock::time_point a, Clock::time_point b)
 {
     return std::chrono::duration<double, std::milli>(b - a).count();
@@ -258,12 +268,8 @@ TEST(Painter, SpeedChangeWakesTheDrawPainter)
     addFrame(image, {0, 0, 2, 2}, clRed, 50); // 50 units at speed 1: a minute
     addFrame(image, {0, 0, 2, 2}, clBlue, 3);
     Recorder r;
-    r.attach(image);
-    image.SetPaintOptions(TGIFPaintOptions(kThreaded | paintOption(poDirect)));
     Bitmap target(2, 2);
-    image.Draw(target.canvas(), Rect{0, 0, 2, 2});
-    ASSERT_NE(image.DrawPainter, nullptr);
-    ASSERT_TRUE(serveUntil(image, [&] { return !r.frames.empty(); }));
+    ASSERT_TRUE(drawDirectlyUntilTheFirstFrame(image, r, target));
     const auto before = Clock::now();
     image.SetAnimationSpeed(1000);
     ASSERT_TRUE(serveUntil(image, [&] { return r.frames.size() >= 2; }));
@@ -330,12 +336,8 @@ TEST(Painter, SpeedZeroHoldsTheFrameUntilTheSpeedChanges)
     addFrame(image, {0, 0, 2, 2}, clBlue, 3);
     image.SetAnimationSpeed(0);
     Recorder r;
-    r.attach(image);
-    image.SetPaintOptions(TGIFPaintOptions(kThreaded | paintOption(poDirect)));
     Bitmap target(2, 2);
-    image.Draw(target.canvas(), Rect{0, 0, 2, 2});
-    ASSERT_NE(image.DrawPainter, nullptr);
-    ASSERT_TRUE(serveUntil(image, [&] { return !r.frames.empty(); }));
+    ASSERT_TRUE(drawDirectlyUntilTheFirstFrame(image, r, target));
     serveUntil(image, [] { return false; }, std::chrono::milliseconds(300));
     EXPECT_EQ(r.frames, (std::vector<int>{0}));
     EXPECT_EQ(target.pixel(0, 0), clRed);
