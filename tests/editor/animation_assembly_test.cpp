@@ -4,6 +4,7 @@
 #include "editor/frame_list_box.h"
 #include "editor/frame_picture.h"
 #include "editor/main_window.h"
+#include "tests/support/scripted_main_window_test.h"
 #include "gif/gif_application_extension.h"
 #include "gif/gif_extension_list.h"
 #include "gif/gif_graphic_control_extension.h"
@@ -69,23 +70,14 @@ std::unique_ptr<TGIFImage> readGIF(const QString& path)
     return gif;
 }
 
-class AnimationAssemblyTest : public ::testing::Test {
+class AnimationAssemblyTest : public ScriptedMainWindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
-        ASSERT_TRUE(dir_.isValid());
-        TZoetraF::Hooks hooks;
-        hooks.message = [this](const QString&, const QString& text) { messages_.push_back(text); };
-        hooks.confirm = [](const QString&, const QString&) { return true; };
-        hooks.openUrl = [](const QUrl&) { return true; };
-        hooks.input = [this](const QString&, const QString&, const QString& initial) {
-            if (answers_.empty())
-                return initial;
-            QString answer = answers_.front();
-            answers_.pop_front();
-            return answer;
-        };
+        checkEnvironment();
+        if (HasFatalFailure())
+            return;
+        TZoetraF::Hooks hooks = scriptedHooks();
         hooks.chooseFile = [this](QFileDialog* dialog) {
             dialogSuffix_ = dialog->defaultSuffix();
             dialogFilters_ = dialog->nameFilters();
@@ -115,11 +107,8 @@ protected:
         window_->Delay1Click();
     }
 
-    QTemporaryDir dir_;
     std::unique_ptr<TPainterReduceF> reduce_;
     std::unique_ptr<TZoetraF> window_;
-    std::deque<QString> answers_;
-    QStringList messages_;
     QString chosenFile_;
     QString dialogSuffix_;
     QStringList dialogFilters_;

@@ -2,6 +2,7 @@
 #include "editor/frame_list_box.h"
 #include "editor/frame_picture.h"
 #include "editor/main_window.h"
+#include "tests/support/scripted_main_window_test.h"
 #include "platform/bitmap.h"
 
 #include <QAction>
@@ -24,25 +25,14 @@
 
 namespace {
 
-class FrameListTest : public ::testing::Test {
+class FrameListTest : public ScriptedMainWindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(qobject_cast<QApplication*>(QCoreApplication::instance()), nullptr);
-        ASSERT_TRUE(dir_.isValid());
-        TZoetraF::Hooks hooks;
-        hooks.message = [this](const QString&, const QString& text) { messages_.push_back(text); };
-        hooks.confirm = [](const QString&, const QString&) { return true; };
-        hooks.openUrl = [](const QUrl&) { return true; };
-        hooks.input = [this](const QString& title, const QString& prompt, const QString& initial) {
-            prompts_.push_back(title + "|" + prompt + "|" + initial);
-            if (answers_.empty())
-                return initial; // cancelled
-            QString answer = answers_.front();
-            answers_.pop_front();
-            return answer;
-        };
-        window_ = std::make_unique<TZoetraF>(dir_.filePath("zoetra.ini"), hooks);
+        checkEnvironment();
+        if (HasFatalFailure())
+            return;
+        window_ = std::make_unique<TZoetraF>(dir_.filePath("zoetra.ini"), scriptedHooks());
     }
 
     // A BMP file of one colour.
@@ -73,11 +63,7 @@ protected:
         return result;
     }
 
-    QTemporaryDir dir_;
     std::unique_ptr<TZoetraF> window_;
-    std::deque<QString> answers_;
-    QStringList prompts_;
-    QStringList messages_;
 };
 
 TEST(FitRectTest, FitsByThePicturesOrientation)
