@@ -18,14 +18,6 @@ using namespace giftest;
 
 namespace {
 
-std::filesystem::path tempDir(const std::string& name)
-{
-    auto dir = std::filesystem::temp_directory_path() / ("zoetra-gif-tests-" + name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 void writeFile(const std::filesystem::path& path, const Bytes& bytes)
 {
     writeFileAtomically(path, bytes.data(), bytes.size());

@@ -236,4 +236,12 @@ std::size_t imageDataOffset(const Bytes& file)
     }
 }
 
+std::filesystem::path tempDir(const std::string& name)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("zoetra-gif-tests-" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 } // namespace giftest

@@ -5,6 +5,7 @@
 #include "gif/gif_image.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,5 +55,8 @@ struct CodeStream {
 CodeStream parseCodes(const Bytes& file, std::size_t offset);
 // Offset of the first image descriptor's minimum code size byte in a file we wrote.
 std::size_t imageDataOffset(const Bytes& file);
+
+// An empty folder zoetra-gif-tests-NAME in the temporary folder (emptied if it was there).
+std::filesystem::path tempDir(const std::string& name);
 
 } // namespace giftest

@@ -328,8 +328,7 @@ TEST(Reader, CodesSpanningTinySubBlocks)
 
 TEST(Reader, FilesThroughTheGraphicInterface)
 {
-    const auto dir = std::filesystem::temp_directory_path() / "zoetra-gif-tests-files";
-    std::filesystem::create_directories(dir);
+    const auto dir = tempDir("files");
     TGIFImage image;
     image.loadFromFile(std::string(ZOETRA_SAMPLE_DIR) + "/bricks-dither.gif");
     ASSERT_EQ(image.width(), 160);

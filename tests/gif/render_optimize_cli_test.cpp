@@ -16,14 +16,6 @@ using namespace giftest;
 
 namespace {
 
-std::filesystem::path tempDir(const std::string& name)
-{
-    auto dir = std::filesystem::temp_directory_path() / ("zoetra-gifconv-tests-" + name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 // 2x1 screen, global table (i, 2i, 3i): image 0 fills it with index 1 and restores to the
 // background, image 1 draws index 2 at x = 1 only; loop extension 3, delays 0 and 1.
 Bytes twoFrames()
